@@ -1,0 +1,71 @@
+#pragma once
+// What the main window's logic needs of the screen. The Qt window implements
+// it; tests use a fake that records calls and scripts the user's answers.
+// Texts are Unicode (UTF-16); the logic converts to the ANSI code page when it
+// talks to the alias store.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvr {
+
+using NodeId = int;
+inline constexpr NodeId kNoNode = -1;
+
+enum class Box { Name, DatabaseName, ServerName, UserName, PassWord };
+enum class Colour { Red, Blue, Aqua, Window };
+enum class Icon { None, Warning };
+enum class Answer { Yes, No };
+enum class DefaultButton { Yes, No };
+
+class MainView {
+public:
+    virtual ~MainView() = default;
+
+    // The tree. Node ids stay valid until the node is deleted.
+    virtual NodeId RootNode() = 0;      // the tree's first node
+    virtual NodeId SelectedNode() = 0;  // kNoNode when none is selected
+    virtual void SelectNode(NodeId node) = 0;
+    virtual std::u16string NodeText(NodeId node) = 0;
+    virtual void SetNodeText(NodeId node, const std::u16string& text) = 0;
+    // Appends the texts, in order, as the last children of parent.
+    virtual void AddChildren(NodeId parent, const std::vector<std::u16string>& texts) = 0;
+    virtual NodeId AddChild(NodeId parent, const std::u16string& text) = 0;
+    // Appends a node as the last one of node's own level.
+    virtual NodeId AddSibling(NodeId node, const std::u16string& text) = 0;
+    // Deletes a node; the tree then selects another one by its own rules.
+    virtual void DeleteNode(NodeId node) = 0;
+    virtual void FullExpand(NodeId node) = 0;  // the node and all below it
+    virtual void FullCollapse() = 0;           // every node of the tree
+
+    // The five boxes, the rename box's text colour, the field boxes' background.
+    virtual std::u16string Text(Box box) = 0;
+    virtual void SetText(Box box, const std::u16string& text) = 0;
+    virtual void SetNameColour(Colour colour) = 0;
+    virtual void SetBoxBackground(Box box, Colour colour) = 0;
+    virtual void SetTestEnabled(bool enabled) = 0;
+
+    // The popup menu's items New, Delete and Test.
+    virtual void ShowMenuItems(bool newItem, bool deleteItem, bool testItem) = 0;
+
+    // Modal boxes. Simple: the application's title as caption, one OK button.
+    virtual void ShowMessage(const std::u16string& text) = 0;
+    // The simple box, with details the user can open.
+    virtual void ShowMessageWithDetails(const std::u16string& text,
+                                        const std::u16string& details) = 0;
+    // The error box: title as caption, error icon, one OK button.
+    virtual void ShowError(const std::u16string& text) = 0;
+    // Yes and No with an explicit caption.
+    virtual Answer Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
+                       DefaultButton defaultButton) = 0;
+
+    // The name dialog. The text typed, or nothing when the user cancelled it.
+    virtual std::optional<std::u16string> PromptName() = 0;
+
+    // Runs work off the GUI thread and returns when it has finished; meanwhile
+    // the window keeps repainting but takes no input.
+    virtual void RunWithoutInput(const std::function<void()>& work) = 0;
+};
+
+}  // namespace kvr

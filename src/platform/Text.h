@@ -1,0 +1,40 @@
+#pragma once
+// Text services of the platform. The core keeps text as bytes in the system's
+// ANSI code page; the window works in Unicode and converts at its edge.
+#include <string>
+#include <string_view>
+
+namespace kvr::platform {
+
+// Pins the ANSI code page by its ICU converter name ("UTF-8", "windows-950").
+// An empty name goes back to the system's own (the locale's character set).
+void SetAnsiCodePage(std::string_view name);
+// The ICU converter name of the code page in force.
+std::string AnsiCodePage();
+
+// ANSI bytes to UTF-16; bytes that do not form a character become U+FFFD.
+std::u16string AnsiToUnicode(std::string_view ansi);
+// UTF-16 to ANSI bytes; characters the code page lacks become '?'.
+std::string UnicodeToAnsi(std::u16string_view text);
+// UTF-16 to UTF-8 and back, independent of the code page.
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// Equality of two ANSI texts ignoring letter case (full Unicode case folding
+// of the decoded characters; never a byte comparison).
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
+// Pins the collation locale ("zh_TW", "en_US"); empty goes back to the user's.
+void SetCollationLocale(std::string_view locale);
+// Order of two ANSI texts for lists shown to the user: locale-aware, letter
+// case counts ("a" < "A" < "b" < "B"). Negative, zero or positive.
+int CompareLocale(std::string_view a, std::string_view b);
+
+// Whether the last character of an ANSI text is the single-byte character c
+// (a trail byte of a double-byte character equal to c does not count).
+bool EndsWithSingleByte(std::string_view text, char c);
+
+// Removes leading and trailing bytes with codes 0x20 or less.
+std::string_view Trim(std::string_view text);
+
+}  // namespace kvr::platform
