@@ -26,7 +26,7 @@ struct MainFormServices {
 };
 
 class MainForm {
-public:
+  public:
     static constexpr char16_t kRootText[] = u"Kavrolis";
 
     explicit MainForm(MainView& view, MainFormServices services = MainFormServices::Machine());
@@ -58,7 +58,7 @@ public:
     const std::string& OldName() const { return sOldName; }
     bool FirstActivatePending() const { return bFirstActivate; }
 
-private:
+  private:
     template <class Step>
     void Guarded(Step&& step);
     void ShowFailure(const std::exception& failure);
@@ -70,8 +70,10 @@ private:
     void NewAlias();
     void DeleteAlias();
     void RenameAlias(const std::string& newName);
+    void RestoreName();
 
     bool IsRoot(NodeId node);
+    NodeId FindAliasNode(const std::string& name);
     AliasFile& File();
     std::string AnsiText(Box box);
 
@@ -85,7 +87,8 @@ private:
 
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
-    bool renaming_ = false;  // edNameExit is running (its question box takes the focus)
+    NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
+    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character

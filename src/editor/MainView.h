@@ -20,7 +20,7 @@ enum class Answer { Yes, No };
 enum class DefaultButton { Yes, No };
 
 class MainView {
-public:
+  public:
     virtual ~MainView() = default;
 
     // The tree. Node ids stay valid until the node is deleted.
@@ -28,6 +28,7 @@ public:
     virtual NodeId SelectedNode() = 0;  // kNoNode when none is selected
     virtual void SelectNode(NodeId node) = 0;
     virtual std::u16string NodeText(NodeId node) = 0;
+    virtual std::vector<NodeId> Children(NodeId node) = 0;
     virtual void SetNodeText(NodeId node, const std::u16string& text) = 0;
     // Appends the texts, in order, as the last children of parent.
     virtual void AddChildren(NodeId parent, const std::vector<std::u16string>& texts) = 0;

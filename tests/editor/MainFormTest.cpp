@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "editor/EditorFixture.h"
+#include "platform/Errors.h"
+
+namespace kvr::test {
+namespace {
+
+using Fields = std::vector<std::u16string>;
+
+TEST_F(EditorTest, FirstActivationOnMissingFileLeavesEmptyFileAndRootAlone) {
+    Start();
+    EXPECT_EQ(FileBytes(), "");
+    EXPECT_TRUE(std::filesystem::exists(FilePath()));
+    EXPECT_TRUE(view.ChildTexts().empty());
+    EXPECT_EQ(view.SelectedNode(), view.RootNode());
+    EXPECT_EQ(published, std::vector<std::string>{workDir});
+    EXPECT_FALSE(view.testEnabled);
+    EXPECT_TRUE(view.boxes.empty());
+    EXPECT_EQ(form->WorkDir(), workDir);
+
+    // Later activations do nothing.
+    form->FormActivate();
+    EXPECT_EQ(published.size(), 1u);
+}
+
+TEST_F(EditorTest, ListsAliasesInLocaleOrderUnderCollapsedRoot) {
+    WriteBytes(FilePath(), "[b]\r\n[B]\r\n[A]\r\n[c]\r\n[a]\r\n");
+    Start();
+    EXPECT_EQ(view.ChildTexts(), (Fields{u"a", u"A", u"b", u"B", u"c"}));
+    EXPECT_FALSE(view.rootExpanded);
+}
+
+TEST_F(EditorTest, SelectingAliasThenRootFillsThenEmptiesBoxes) {
+    Store("alpha", {"db", "srv", "sa", "pw;1"});
+    Start();
+    Click(u"alpha");
+    EXPECT_EQ(Fields(), (Fields{u"db", u"srv", u"sa", u"pw;1"}));
+    EXPECT_EQ(view.text[Box::Name], u"alpha");
+    EXPECT_EQ(form->Alias(), "alpha");
+    EXPECT_TRUE(view.testEnabled);
+
+    Click(u"Kavrolis");
+    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+    EXPECT_EQ(view.text[Box::Name], u"");
+    EXPECT_EQ(form->Alias(), "");
+    EXPECT_FALSE(view.testEnabled);
+}
+
+TEST_F(EditorTest, ChildNamedLikeTheRootBehavesAsRoot) {
+    Store("Kavrolis", {"db", "srv", "sa", "pw"});
+    Start();
+    NodeId child = view.Child(u"Kavrolis");
+    ASSERT_NE(child, kNoNode);
+    view.SelectNode(child);
+    form->TreeView1Click();
+    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+    EXPECT_FALSE(view.testEnabled);
+}
+
+TEST_F(EditorTest, SaveWithRootSelectedWritesNothingAndSaysNothing) {
+    WriteBytes(FilePath(), "[a]\r\n");
+    Start();
+    view.text[Box::DatabaseName] = u"db";
+    form->btnSaveClick();
+    EXPECT_EQ(FileBytes(), "[a]\r\n");
+    EXPECT_TRUE(view.boxes.empty());
+}
+
+TEST_F(EditorTest, SaveWritesEncodedValuesThatReloadAndReportsDone) {
+    WriteBytes(FilePath(), "[a]\r\n[b]\r\n");
+    Start();
+    Click(u"a");
+    view.text[Box::DatabaseName] = u" Sales ";  // values are stored untrimmed
+    view.text[Box::ServerName] = u"host,1433";
+    view.text[Box::UserName] = u"";
+    view.text[Box::PassWord] = u"p@ss";
+    form->btnSaveClick();
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Message);
+    EXPECT_EQ(shown[0].text, u"存檔完成!!");
+
+    // The keys stand right after their header, in order, and b is untouched.
+    std::string bytes = FileBytes();
+    EXPECT_EQ(bytes.find("[a]\r\nDatabaseName="), 0u);
+    EXPECT_NE(bytes.find("\r\nServerName="), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nUserName=2b10\r\nPassWord="), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 5), "[b]\r\n");
+
+    Click(u"b");
+    Click(u"a");
+    EXPECT_EQ(Fields(), (Fields{u" Sales ", u"host,1433", u"", u"p@ss"}));
+}
+
+TEST_F(EditorTest, SaveOfEmptyBoxesWritesHeaderOnlyValues) {
+    WriteBytes(FilePath(), "[a]\r\n");
+    Start();
+    Click(u"a");
+    form->btnSaveClick();
+    EXPECT_EQ(FileBytes(),
+              "[a]\r\nDatabaseName=2b10\r\nServerName=2b10\r\nUserName=2b10\r\nPassWord=2b10\r\n");
+    Click(u"a");
+    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+}
+
+TEST_F(EditorTest, SaveRefusesTooLongValueBeforeWritingAnything) {
+    Store("a", {"db", "srv", "sa", "pw"});
+    Start();
+    Click(u"a");
+    const std::string before = FileBytes();
+    view.text[Box::DatabaseName] = u"new";
+    view.text[Box::UserName] = std::u16string(240, u'x');
+    form->btnSaveClick();
+    EXPECT_EQ(FileBytes(), before);
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_NE(shown[0].text.find(u"使用者帳號"), std::u16string::npos);
+    EXPECT_NE(shown[0].text.find(u"239"), std::u16string::npos);
+
+    // 239 bytes fit.
+    view.text[Box::UserName] = std::u16string(239, u'x');
+    form->btnSaveClick();
+    Click(u"a");
+    EXPECT_EQ(view.text[Box::UserName], std::u16string(239, u'x'));
+}
+
+TEST_F(EditorTest, UndecodableValueShowsEmptyNotThePreviousAliasesValue) {
+    Store("good", {"db1", "srv1", "user1", "pw1"});
+    Store("bad", {"db2", "srv2", "user2", "pw2"});
+    AliasFile(workDir).WriteAliasField("bad", "ServerName", "2b13zz");
+    Start();
+    Click(u"good");
+    view.Take();
+    Click(u"bad");
+    EXPECT_EQ(Fields(), (Fields{u"db2", u"", u"user2", u"pw2"}));
+    EXPECT_EQ(form->Alias(), "bad");
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_EQ(shown[0].text, u"'0xzz' is not a valid integer value.");
+}
+
+TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
+    // The work directory lies below a regular file: KVRCFG can be neither
+    // read nor created.
+    WriteBytes(dir.File("plain"), "x");
+    workDir = dir.File("plain") + "/";
+    Start();
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_NE(shown[0].text.find(u"KVRCFG"), std::u16string::npos);
+    EXPECT_TRUE(view.ChildTexts().empty());
+    EXPECT_FALSE(form->FirstActivatePending());
+
+    form->FormActivate();  // closing the box re-activates the window
+    EXPECT_TRUE(view.Take().empty());
+
+    // Commands report their own failures.
+    view.names.push_back(u"new");
+    form->pmnNewClick(1);
+    shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_TRUE(view.ChildTexts().empty());
+}
+
+TEST_F(EditorTest, FailedPublicationStillListsAliases) {
+    WriteBytes(FilePath(), "[a]\r\n");
+    MainFormServices s;
+    s.currentDirectory = [this] { return workDir; };
+    s.publishSettings = [](const std::string&) {
+        throw RegistryError("Invalid data type for 'x'");
+    };
+    MainForm other(view, s);
+    other.FormCreate();
+    other.FormActivate();
+    EXPECT_EQ(view.ChildTexts(), Fields{u"a"});
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, u"Invalid data type for 'x'.");
+}
+
+TEST_F(EditorTest, Big5FileHoldsCodePageBytes) {
+    platform::SetAnsiCodePage("windows-950");
+    const std::string big5Name = "\xB4\xFA\xB8\xD5";  // 測試
+    WriteBytes(FilePath(), "[" + big5Name + "]\r\n");
+    Start();
+    ASSERT_EQ(view.ChildTexts(), Fields{u"測試"});
+    Click(u"測試");
+    view.text[Box::UserName] = u"使用者";
+    form->btnSaveClick();
+    EXPECT_EQ(AliasFile(workDir).ReadAliasField(big5Name, "UserName").substr(0, 4), "2b16");
+    EXPECT_EQ(CEncrpyt().Decrypt(AliasFile(workDir).ReadAliasField(big5Name, "UserName")),
+              "\xA8\xCF\xA5\xCE\xAA\xCC");
+    Click(u"測試");
+    EXPECT_EQ(view.text[Box::UserName], u"使用者");
+}
+
+TEST_F(EditorTest, FieldBoxesTurnAquaWhileFocused) {
+    form->edDatabaseNameEnter(Box::PassWord);
+    EXPECT_EQ(view.background[Box::PassWord], Colour::Aqua);
+    form->edDatabaseNameExit(Box::PassWord);
+    EXPECT_EQ(view.background[Box::PassWord], Colour::Window);
+}
+
+TEST(ErrorBoxText, AddsFullStopOnlyAfterCharactersSortingAfterIt) {
+    EXPECT_EQ(ErrorBoxText(u"Cannot open file x"), u"Cannot open file x.");
+    EXPECT_EQ(ErrorBoxText(u"done."), u"done.");
+    EXPECT_EQ(ErrorBoxText(u"bounds (3)"), u"bounds (3)");  // ')' sorts before '.'
+    EXPECT_EQ(ErrorBoxText(u"what!"), u"what!");
+    EXPECT_EQ(ErrorBoxText(u""), u"");
+}
+
+}  // namespace
+}  // namespace kvr::test
