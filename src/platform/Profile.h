@@ -2,6 +2,7 @@
 // Private-profile ("INI") files, shaped like the Windows functions of the same
 // names and behaving as they do for everything the program relies on.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,27 @@ std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view
 // left as it was.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file);
+
+// The same, over the bytes of a file in memory. Lines end in CR, LF or CR LF.
+// Section and key names match ignoring letter case and surrounding blanks; the
+// first section of a name is the one used. A key line is "key=value"; the
+// value read has its surrounding blanks and one pair of enclosing quotes
+// (" or ') removed.
+
+// The section name a line opens ("[name]", blanks allowed around the line and
+// the name, the last "]" closing it), or nothing when it is not a header.
+std::optional<std::string_view> ProfileSectionName(std::string_view line);
+
+// The value of key in section, or nothing when the section or key is missing.
+std::optional<std::string_view> ReadProfileValue(std::string_view file, std::string_view section,
+                                                 std::string_view key);
+
+// The file's bytes with key in section set to value. A key present keeps its
+// line; a new key goes right after the last non-blank line of the section; a
+// new section goes at the end of the file. Lines written end in CR LF; every
+// other byte of the file is kept as it was. Nothing when a name or the value
+// cannot be written on one line (CR or LF anywhere, "=" in the key).
+std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
+                                             std::string_view key, std::string_view value);
 
 }  // namespace kvr::platform

@@ -23,6 +23,11 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Equality of two ANSI texts ignoring letter case (full Unicode case folding
 // of the decoded characters; never a byte comparison).
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The full case folding of an ANSI text as UTF-16: two texts are equal ignoring
+// letter case exactly when their foldings are equal. Bytes that form no
+// character of the code page fold to U+DC80..U+DCFF, one per byte. For
+// comparing one text with many without decoding it again each time.
+std::u16string FoldCase(std::string_view ansi);
 
 // Pins the collation locale ("zh_TW", "en_US"); empty goes back to the user's.
 void SetCollationLocale(std::string_view locale);

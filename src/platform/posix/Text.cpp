@@ -1,1 +1,403 @@
-// Filled in by its own change.
+// Text services on ICU. The ANSI code page is the locale's character set; the
+// collation locale is ICU's default locale (taken from the environment).
+//
+// Converters and collators are not safe to share between threads, and the
+// connection test runs on a thread of its own, so each thread opens its own
+// and reopens it when the pinned code page or locale changes (a generation
+// counter tells it).
+#include <langinfo.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cctype>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "platform/Text.h"
+
+namespace kvr::platform {
+
+namespace {
+
+std::mutex settingsMutex;
+std::string pinnedCodePage;         // guarded by settingsMutex
+std::string pinnedCollationLocale;  // guarded by settingsMutex
+std::atomic<unsigned> codePageGeneration{1};
+std::atomic<unsigned> collationGeneration{1};
+
+// The locale's character set. A program that never called setlocale (or runs
+// under the C locale) reports ASCII; UTF-8 is its superset and what files on
+// this system are written in, so it stands in for ASCII.
+std::string SystemCodePage() {
+    const char* codeset = ::nl_langinfo(CODESET);
+    std::string name = codeset != nullptr ? codeset : "";
+    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII") {
+        return "UTF-8";
+    }
+    return name;
+}
+
+std::string WantedCodePage() {
+    std::lock_guard lock(settingsMutex);
+    return pinnedCodePage.empty() ? SystemCodePage() : pinnedCodePage;
+}
+
+// Bytes that do not form a character of the code page become lone surrogates
+// U+DC80..U+DCFF, one per byte, so that two different malformed texts never
+// decode (and therefore never compare) alike.
+void EscapeBadBytes(const void*, UConverterToUnicodeArgs* args, const char* codeUnits,
+                    int32_t length, UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) {
+        return;
+    }
+    *err = U_ZERO_ERROR;
+    for (int32_t i = 0; i < length && U_SUCCESS(*err); ++i) {
+        UChar escaped = static_cast<UChar>(0xDC00 + static_cast<unsigned char>(codeUnits[i]));
+        ucnv_cbToUWriteUChars(args, &escaped, 1, 0, err);
+    }
+}
+
+enum class Layout {
+    SingleByte,  // every byte is a character
+    Utf8,        // bytes below 0x80 are always characters of their own
+    DoubleByte,  // a lead byte (see starters) takes the next byte with it
+    Other,       // walk with the converter
+};
+
+struct Codec {
+    unsigned generation = 0;
+    std::string name;
+    UConverter* plain = nullptr;     // U+FFFD / '?' substitution
+    UConverter* escaping = nullptr;  // EscapeBadBytes
+    bool asciiCompatible = false;
+    Layout layout = Layout::Other;
+    std::array<UBool, 256> starters{};
+
+    Codec() = default;
+    Codec(const Codec&) = delete;
+    Codec& operator=(const Codec&) = delete;
+    ~Codec() { Close(); }
+
+    void Close() {
+        if (plain != nullptr) {
+            ucnv_close(plain);
+        }
+        if (escaping != nullptr) {
+            ucnv_close(escaping);
+        }
+        plain = escaping = nullptr;
+    }
+
+    void Open(const std::string& wanted) {
+        Close();
+        UErrorCode err = U_ZERO_ERROR;
+        plain = ucnv_open(wanted.c_str(), &err);
+        if (U_FAILURE(err) || plain == nullptr) {
+            // A character set ICU does not know: UTF-8 is the best guess here.
+            err = U_ZERO_ERROR;
+            plain = ucnv_open("UTF-8", &err);
+        }
+        name = ucnv_getName(plain, &err);
+        ucnv_setSubstChars(plain, "?", 1, &err);
+        err = U_ZERO_ERROR;
+        escaping = ucnv_open(name.c_str(), &err);
+        ucnv_setToUCallBack(escaping, EscapeBadBytes, nullptr, nullptr, nullptr, &err);
+
+        asciiCompatible = true;
+        for (int b = 1; b < 0x80 && asciiCompatible; ++b) {
+            char in = static_cast<char>(b);
+            UChar out[4];
+            err = U_ZERO_ERROR;
+            int32_t n = ucnv_toUChars(plain, out, 4, &in, 1, &err);
+            asciiCompatible = U_SUCCESS(err) && n == 1 && out[0] == b;
+        }
+
+        err = U_ZERO_ERROR;
+        switch (ucnv_getType(plain)) {
+            case UCNV_SBCS:
+            case UCNV_LATIN_1:
+            case UCNV_US_ASCII:
+                layout = Layout::SingleByte;
+                break;
+            case UCNV_UTF8:
+                layout = Layout::Utf8;
+                break;
+            case UCNV_DBCS:
+            case UCNV_MBCS:
+                layout = Layout::Other;
+                if (ucnv_getMaxCharSize(plain) == 1) {
+                    layout = Layout::SingleByte;
+                } else if (ucnv_getMaxCharSize(plain) == 2) {
+                    ucnv_getStarters(plain, starters.data(), &err);
+                    if (U_SUCCESS(err)) {
+                        layout = Layout::DoubleByte;
+                    }
+                }
+                break;
+            default:
+                layout = Layout::Other;
+                break;
+        }
+    }
+};
+
+Codec& CurrentCodec() {
+    thread_local Codec codec;
+    unsigned generation = codePageGeneration.load(std::memory_order_acquire);
+    if (codec.generation != generation || codec.plain == nullptr) {
+        codec.Open(WantedCodePage());
+        codec.generation = generation;
+    }
+    return codec;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::u16string Decode(UConverter* cnv, std::string_view ansi) {
+    std::u16string out(ansi.size() + 1, u'\0');
+    for (;;) {
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_reset(cnv);
+        int32_t n = ucnv_toUChars(cnv, out.data(), static_cast<int32_t>(out.size()), ansi.data(),
+                                  static_cast<int32_t>(ansi.size()), &err);
+        if (err == U_BUFFER_OVERFLOW_ERROR || err == U_STRING_NOT_TERMINATED_WARNING) {
+            out.assign(static_cast<size_t>(n) + 1, u'\0');
+            continue;
+        }
+        out.resize(U_SUCCESS(err) ? static_cast<size_t>(n) : 0);
+        return out;
+    }
+}
+
+std::string Encode(UConverter* cnv, std::u16string_view text) {
+    std::string out(text.size() * 2 + 1, '\0');
+    for (;;) {
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_reset(cnv);
+        int32_t n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()), text.data(),
+                                    static_cast<int32_t>(text.size()), &err);
+        if (err == U_BUFFER_OVERFLOW_ERROR || err == U_STRING_NOT_TERMINATED_WARNING) {
+            out.assign(static_cast<size_t>(n) + 1, '\0');
+            continue;
+        }
+        out.resize(U_SUCCESS(err) ? static_cast<size_t>(n) : 0);
+        return out;
+    }
+}
+
+// The collator of the pinned locale or of the user's. ICU maps the C/POSIX
+// locale to "en_US_POSIX", whose order is that of the code points ("B" before
+// "a"); the system's own comparison never sorts so, so root collation stands
+// in for it.
+struct Collation {
+    unsigned generation = 0;
+    UCollator* collator = nullptr;
+
+    Collation() = default;
+    Collation(const Collation&) = delete;
+    Collation& operator=(const Collation&) = delete;
+    ~Collation() {
+        if (collator != nullptr) {
+            ucol_close(collator);
+        }
+    }
+
+    void Open(std::string locale) {
+        if (collator != nullptr) {
+            ucol_close(collator);
+            collator = nullptr;
+        }
+        if (locale.empty()) {
+            locale = uloc_getDefault();
+        }
+        std::string lower = locale;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (lower == "c" || lower == "posix" || lower.find("posix") != std::string::npos) {
+            locale.clear();
+        }
+        UErrorCode err = U_ZERO_ERROR;
+        collator = ucol_open(locale.c_str(), &err);
+        if (U_FAILURE(err) || collator == nullptr) {
+            err = U_ZERO_ERROR;
+            collator = ucol_open("", &err);
+        }
+    }
+};
+
+UCollator* CurrentCollator() {
+    thread_local Collation collation;
+    unsigned generation = collationGeneration.load(std::memory_order_acquire);
+    if (collation.generation != generation || collation.collator == nullptr) {
+        std::string locale;
+        {
+            std::lock_guard lock(settingsMutex);
+            locale = pinnedCollationLocale;
+        }
+        collation.Open(locale);
+        collation.generation = generation;
+    }
+    return collation.collator;
+}
+
+}  // namespace
+
+void SetAnsiCodePage(std::string_view name) {
+    std::lock_guard lock(settingsMutex);
+    pinnedCodePage = std::string(name);
+    codePageGeneration.fetch_add(1, std::memory_order_release);
+}
+
+std::string AnsiCodePage() {
+    return CurrentCodec().name;
+}
+
+std::u16string AnsiToUnicode(std::string_view ansi) {
+    return Decode(CurrentCodec().plain, ansi);
+}
+
+std::string UnicodeToAnsi(std::u16string_view text) {
+    return Encode(CurrentCodec().plain, text);
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out(text.size() * 3, '\0');
+    int32_t n = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &n, text.data(),
+                       static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
+    out.resize(U_SUCCESS(err) || err == U_STRING_NOT_TERMINATED_WARNING ? static_cast<size_t>(n)
+                                                                        : 0);
+    return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string out(text.size(), u'\0');
+    int32_t n = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &n, text.data(),
+                         static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
+    out.resize(U_SUCCESS(err) || err == U_STRING_NOT_TERMINATED_WARNING ? static_cast<size_t>(n)
+                                                                        : 0);
+    return out;
+}
+
+std::u16string FoldCase(std::string_view ansi) {
+    Codec& codec = CurrentCodec();
+    if (codec.asciiCompatible && IsAscii(ansi)) {
+        // Full case folding maps ASCII onto ASCII lower case and nothing else.
+        std::u16string out(ansi.size(), u'\0');
+        std::transform(ansi.begin(), ansi.end(), out.begin(), [](char c) {
+            return static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        });
+        return out;
+    }
+    std::u16string decoded = Decode(codec.escaping, ansi);
+    std::u16string out(decoded.size() + 8, u'\0');
+    for (;;) {
+        UErrorCode err = U_ZERO_ERROR;
+        int32_t n = u_strFoldCase(out.data(), static_cast<int32_t>(out.size()), decoded.data(),
+                                  static_cast<int32_t>(decoded.size()), U_FOLD_CASE_DEFAULT, &err);
+        if (err == U_BUFFER_OVERFLOW_ERROR || err == U_STRING_NOT_TERMINATED_WARNING) {
+            out.assign(static_cast<size_t>(n) + 1, u'\0');
+            continue;
+        }
+        out.resize(U_SUCCESS(err) ? static_cast<size_t>(n) : 0);
+        return out;
+    }
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a == b) {
+        return true;
+    }
+    if (CurrentCodec().asciiCompatible && IsAscii(a) && IsAscii(b)) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+                   return lower(x) == lower(y);
+               });
+    }
+    return FoldCase(a) == FoldCase(b);
+}
+
+void SetCollationLocale(std::string_view locale) {
+    std::lock_guard lock(settingsMutex);
+    pinnedCollationLocale = std::string(locale);
+    collationGeneration.fetch_add(1, std::memory_order_release);
+}
+
+int CompareLocale(std::string_view a, std::string_view b) {
+    UCollator* collator = CurrentCollator();
+    Codec& codec = CurrentCodec();
+    UCollationResult result;
+    if (codec.layout == Layout::Utf8 || (codec.asciiCompatible && IsAscii(a) && IsAscii(b))) {
+        // ASCII is UTF-8 too: no conversion needed.
+        UErrorCode err = U_ZERO_ERROR;
+        result = ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                                  static_cast<int32_t>(b.size()), &err);
+        if (U_FAILURE(err)) {
+            return a.compare(b);
+        }
+    } else {
+        std::u16string ua = Decode(codec.plain, a);
+        std::u16string ub = Decode(codec.plain, b);
+        result = ucol_strcoll(collator, ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
+                              static_cast<int32_t>(ub.size()));
+    }
+    return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
+}
+
+bool EndsWithSingleByte(std::string_view text, char c) {
+    if (text.empty() || text.back() != c) {
+        return false;
+    }
+    Codec& codec = CurrentCodec();
+    switch (codec.layout) {
+        case Layout::SingleByte:
+            return true;
+        case Layout::Utf8:
+            // Every byte of a multi-byte UTF-8 sequence is 0x80 or above.
+            return static_cast<unsigned char>(c) < 0x80;
+        case Layout::DoubleByte: {
+            size_t i = 0;
+            size_t last = 0;
+            while (i < text.size()) {
+                last = i;
+                bool lead = codec.starters[static_cast<unsigned char>(text[i])] != 0;
+                i += (lead && i + 1 < text.size()) ? 2 : 1;
+            }
+            return last == text.size() - 1;
+        }
+        case Layout::Other:
+            break;
+    }
+    UConverter* cnv = codec.plain;
+    ucnv_reset(cnv);
+    const char* pos = text.data();
+    const char* end = text.data() + text.size();
+    const char* lastStart = pos;
+    while (pos < end) {
+        lastStart = pos;
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_getNextUChar(cnv, &pos, end, &err);
+        if (U_FAILURE(err) || pos == lastStart) {
+            // Unreadable from here on: count the bytes singly.
+            lastStart = end - 1;
+            break;
+        }
+    }
+    return lastStart == end - 1;
+}
+
+}  // namespace kvr::platform

@@ -1,0 +1,173 @@
+// Private-profile files parsed and edited as bytes in memory. The disk side is
+// in the backend; the line rules here are shared with the alias file, which
+// must agree with us on where a section ends.
+#include "platform/Profile.h"
+#include "platform/Text.h"
+
+namespace kvr::platform {
+
+namespace {
+
+struct Line {
+    std::string_view text;  // without its end
+    size_t begin = 0;       // offset of the line in the file
+    size_t next = 0;        // offset just past its end (CR, LF or CR LF)
+    bool ended = false;     // whether it has an end at all
+};
+
+// Calls visit(line) for every line in file order until visit returns false.
+template <typename Visit>
+void ForEachLine(std::string_view file, Visit visit) {
+    size_t pos = 0;
+    while (pos < file.size()) {
+        size_t stop = file.find_first_of("\r\n", pos);
+        Line line;
+        line.begin = pos;
+        if (stop == std::string_view::npos) {
+            line.text = file.substr(pos);
+            line.next = file.size();
+        } else {
+            line.text = file.substr(pos, stop - pos);
+            line.ended = true;
+            line.next = stop + 1;
+            if (file[stop] == '\r' && line.next < file.size() && file[line.next] == '\n') {
+                ++line.next;
+            }
+        }
+        if (!visit(line)) {
+            return;
+        }
+        pos = line.next;
+    }
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return EqualsIgnoreCase(a, b);
+}
+
+std::string_view Unquote(std::string_view value) {
+    value = Trim(value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// Where a section and a key were found, as offsets into the file.
+struct Place {
+    bool sectionFound = false;
+    size_t afterLastEntry = 0;  // just past the last non-blank line of the section
+    bool lastEntryEnded = false;
+    bool keyFound = false;
+    Line keyLine;
+    std::string_view keyName;  // as spelled in the file
+    std::string_view value;    // raw, after "="
+};
+
+Place Find(std::string_view file, std::string_view section, std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    Place place;
+    bool inSection = false;
+    ForEachLine(file, [&](const Line& line) {
+        std::string_view text = Trim(line.text);
+        if (text.empty()) {
+            return true;
+        }
+        if (auto name = ProfileSectionName(text)) {
+            if (inSection) {
+                return false;  // only the first section of the name counts
+            }
+            if (SameName(*name, section)) {
+                inSection = place.sectionFound = true;
+                place.afterLastEntry = line.next;
+                place.lastEntryEnded = line.ended;
+            }
+            return true;
+        }
+        if (!inSection) {
+            return true;
+        }
+        place.afterLastEntry = line.next;
+        place.lastEntryEnded = line.ended;
+        size_t eq = text.find('=');
+        if (!place.keyFound && eq != std::string_view::npos &&
+            SameName(Trim(text.substr(0, eq)), key)) {
+            place.keyFound = true;
+            place.keyLine = line;
+            place.keyName = Trim(text.substr(0, eq));
+            place.value = text.substr(eq + 1);
+        }
+        return true;
+    });
+    return place;
+}
+
+}  // namespace
+
+std::optional<std::string_view> ProfileSectionName(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    // The last "]" that is a character of its own closes the name: in a
+    // double-byte code page 0x5D may be the second byte of a character.
+    size_t close = line.size();
+    while ((close = line.rfind(']', close - 1)) != std::string_view::npos && close > 0) {
+        if (EndsWithSingleByte(line.substr(0, close + 1), ']')) {
+            return Trim(line.substr(1, close - 1));
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string_view> ReadProfileValue(std::string_view file, std::string_view section,
+                                                 std::string_view key) {
+    Place place = Find(file, section, key);
+    if (!place.keyFound) {
+        return std::nullopt;
+    }
+    return Unquote(place.value);
+}
+
+std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
+                                             std::string_view key, std::string_view value) {
+    section = Trim(section);
+    key = Trim(key);
+    auto oneLine = [](std::string_view s) { return s.find_first_of("\r\n") == s.npos; };
+    if (!oneLine(section) || !oneLine(key) || !oneLine(value) || key.find('=') != key.npos) {
+        return std::nullopt;
+    }
+    std::string keyLine = std::string(key) + "=" + std::string(value);
+    if (ProfileSectionName(keyLine)) {
+        return std::nullopt;  // it would read back as a section header
+    }
+
+    Place place = Find(file, section, key);
+    std::string out;
+    out.reserve(file.size() + section.size() + keyLine.size() + 8);
+    if (place.keyFound) {
+        out.append(file.substr(0, place.keyLine.begin));
+        out.append(place.keyName).append("=").append(value).append("\r\n");
+        out.append(file.substr(place.keyLine.next));
+    } else if (place.sectionFound) {
+        size_t at = place.afterLastEntry;
+        out.append(file.substr(0, at));
+        if (!place.lastEntryEnded) {
+            out.append("\r\n");
+        }
+        out.append(keyLine).append("\r\n");
+        out.append(file.substr(at));
+    } else {
+        out.append(file);
+        if (!file.empty() && file.back() != '\r' && file.back() != '\n') {
+            out.append("\r\n");
+        }
+        out.append("[").append(section).append("]\r\n");
+        out.append(keyLine).append("\r\n");
+    }
+    return out;
+}
+
+}  // namespace kvr::platform
