@@ -1,1 +1,55 @@
-int main() { return 0; }
+// Kavrolis: the editor of the machine's database connection aliases.
+// Start-up: the locale decides the ANSI code page, the executable's name the
+// application's title; then the main window runs until it is closed. The
+// window's first activation lists the aliases of KVRCFG in the current
+// directory (see editor/MainForm).
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include <clocale>
+#include <exception>
+
+#include "editor/MainForm.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+#include "ui/AppTitle.h"
+#include "ui/Frmmain.h"
+
+namespace {
+
+void ShowFatal(const std::u16string& message) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    QString::fromStdU16String(kvr::ErrorBoxText(message)), QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::setlocale(LC_ALL, "");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(
+        kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));
+
+    // Qt's own texts (the standard buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_") + QLocale::system().name(),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
+    try {
+        kvr::TfmMain fmMain;
+        fmMain.show();
+        fmMain.activateWindow();
+        return QApplication::exec();
+    } catch (const kvr::Error& failure) {
+        ShowFatal(kvr::platform::AnsiToUnicode(failure.what()));
+    } catch (...) {
+        ShowFatal(u"");
+    }
+    return 1;
+}

@@ -1,1 +1,630 @@
-// Filled in by its own change.
+#include "ui/Frmmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTreeWidget>
+
+#include <exception>
+
+#include "ui/FormFont.h"
+#include "ui/Frmkeyin.h"
+
+namespace kvr {
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole;
+// Outer size of the window: the client area plus a usual frame.
+constexpr int kOuterWidth = 748;
+constexpr int kOuterHeight = 323;
+constexpr int kEnterKey = 13;
+// What Windows reports for a key taken by an input method.
+constexpr int kInputMethodKey = 229;
+
+QString ToQt(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+// Shows every character of the password box as "*", whatever the style's own
+// mask character is.
+class StarMaskStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Eats the user's input while work runs off the GUI thread, and the input
+// that queued up meanwhile, so that no click lands after the work is done.
+class InputEater : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::ContextMenu:
+            case QEvent::InputMethod:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+// Enter is 13, letters and digits keep their codes (they match Windows'
+// virtual keys); the editor tells no other key apart, so the rest only need a
+// code that is neither 0 nor 13.
+int VirtualKey(const QKeyEvent& key) {
+    const int code = key.key();
+    if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+        return kEnterKey;
+    }
+    if ((code >= Qt::Key_0 && code <= Qt::Key_9) || (code >= Qt::Key_A && code <= Qt::Key_Z)) {
+        return code;
+    }
+    return 0x10000 | (code & 0xffff);
+}
+
+void Name(QObject* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    if (auto* widget = qobject_cast<QWidget*>(object)) {
+        widget->setAccessibleDescription(QString::fromLatin1(name));
+    }
+}
+
+void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+TfmMain::TfmMain(MainFormServices services, QWidget* parent)
+    : QWidget(parent), form_(*this, std::move(services)) {
+    Name(this, "fmMain");
+    setWindowTitle(QString::fromStdU16String(MainForm::kRootText));
+    setFont(FormFont(15));
+    setFixedSize(kClientWidth, kClientHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPoint centre = screen->availableGeometry().center();
+        move(centre.x() - kOuterWidth / 2, centre.y() - kOuterHeight / 2);
+    }
+    BuildControls();
+    BuildMenu();
+    form_.FormCreate();
+}
+
+TfmMain::~TfmMain() = default;
+
+void TfmMain::BuildControls() {
+    TreeView1 = new QTreeWidget(this);
+    Name(TreeView1, "TreeView1");
+    TreeView1->setGeometry(0, 0, 283, kClientHeight);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setColumnCount(1);
+    TreeView1->setIndentation(19);
+    TreeView1->setRootIsDecorated(true);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setContextMenuPolicy(Qt::PreventContextMenu);
+    TreeView1->installEventFilter(this);
+    TreeView1->viewport()->installEventFilter(this);
+    TreeView1->addTopLevelItem(NewItem(MainForm::kRootText));
+    // Only a click runs the handler: moving the selection with the keys loads
+    // nothing.
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { form_.TreeView1Click(); });
+
+    Panel1 = new QFrame(this);
+    Name(Panel1, "Panel1");
+    Panel1->setGeometry(283, 0, kClientWidth - 283, kClientHeight);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+
+    Panel2 = new QFrame(Panel1);
+    Name(Panel2, "Panel2");
+    Panel2->setGeometry(1, 1, Panel1->width() - 2, 31);
+    Panel2->setFrameStyle(QFrame::NoFrame);
+
+    edName = new QLineEdit(Panel2);
+    Name(edName, "edName");
+    edName->setGeometry(8, 4, 430, 27);
+    edName->setFont(FormFont(19, true));
+    SetTextColour(edName, QPalette::Base, QColor(255, 255, 0));
+    SetTextColour(edName, QPalette::Text, QColor(0, 0, 255));
+    edName->installEventFilter(this);
+
+    Label5 = new QLabel(
+        QStringLiteral(u"修改KVR別名:請於上方黃框內修改,完成後請按下鍵盤\"Enter\"鍵。"), Panel1);
+    Name(Label5, "Label5");
+    Label5->setGeometry(12, 34, 406, 13);
+    Label5->setFont(FormFont(13));
+    SetTextColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
+
+    Panel3 = new QFrame(Panel1);
+    Name(Panel3, "Panel3");
+    Panel3->setGeometry(8, 47, 432, 3);
+    Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Panel3->setLineWidth(1);
+
+    struct Field {
+        QLabel*& label;
+        const char* labelName;
+        const char16_t* caption;
+        QLineEdit*& box;
+        const char* boxName;
+        int top;
+    };
+    const Field fields[] = {
+        {Label1, "Label1", u"資料庫名稱:", edDatabaseName, "edDatabaseName", 61},
+        {Label2, "Label2", u"伺服器名稱:", edServerName, "edServerName", 109},
+        {Label3, "Label3", u"使用者帳號:", edUserName, "edUserName", 157},
+        {Label4, "Label4", u"使用者密碼:", edPassWord, "edPassWord", 205},
+    };
+    for (const Field& field : fields) {
+        field.label = new QLabel(QString::fromUtf16(field.caption), Panel1);
+        Name(field.label, field.labelName);
+        field.label->setFont(FormFont(19));
+        field.label->setGeometry(12, field.top + 3, 115, 19);
+
+        field.box = new QLineEdit(Panel1);
+        Name(field.box, field.boxName);
+        field.box->setFont(FormFont(19));
+        field.box->setGeometry(130, field.top, 308, 27);
+        field.box->installEventFilter(this);
+        field.label->setBuddy(field.box);
+    }
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edPassWord->setFont(FormFont(19, true));
+    auto* maskStyle = new StarMaskStyle;
+    maskStyle->setParent(edPassWord);
+    edPassWord->setStyle(maskStyle);
+    edPassWord->setEchoMode(QLineEdit::Password);
+
+    btnSave = new QPushButton(QStringLiteral(u"存 檔"), Panel1);
+    Name(btnSave, "btnSave");
+    btnSave->setGeometry(187, 242, 94, 31);
+    btnSave->setFont(FormFont(15));
+    SetTextColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
+    connect(btnSave, &QPushButton::clicked, this, [this] { form_.btnSaveClick(); });
+
+    btnTest = new QPushButton(QStringLiteral(u"連線測試"), Panel1);
+    Name(btnTest, "btnTest");
+    btnTest->setGeometry(315, 242, 86, 31);
+    btnTest->setFont(FormFont(15));
+    SetTextColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
+    connect(btnTest, &QPushButton::clicked, this, [this] { form_.btnTestClick(); });
+
+    setTabOrder(edDatabaseName, edServerName);
+    setTabOrder(edServerName, edUserName);
+    setTabOrder(edUserName, edPassWord);
+    setTabOrder(edPassWord, btnSave);
+    setTabOrder(btnSave, btnTest);
+}
+
+void TfmMain::BuildMenu() {
+    // One menu for the window's whole life, so assistive tools can find its
+    // items at any time.
+    pmMenu = new QMenu(this);
+    Name(pmMenu, "pmMenu");
+    struct Item {
+        QAction*& action;
+        const char* name;
+        const char16_t* caption;
+        int tag;
+    };
+    const Item items[] = {
+        {pmnNew, "pmnNew", u"新增KVR別名", 1},
+        {pmnDelete, "pmnDelete", u"刪除KVR別名", 2},
+        {pmnTest, "pmnTest", u"連線測試", 3},
+    };
+    for (const Item& item : items) {
+        item.action = pmMenu->addAction(QString::fromUtf16(item.caption));
+        Name(item.action, item.name);
+        item.action->setData(item.tag);
+        const int tag = item.tag;
+        connect(item.action, &QAction::triggered, this, [this, tag] { form_.pmnNewClick(tag); });
+    }
+}
+
+// --- Qt events -------------------------------------------------------------
+
+bool TfmMain::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        // Closing one of the window's own message boxes activates the window
+        // again; that is no activation of the window by the user. Counting it
+        // would repeat a failed first activation, and its error box, forever.
+        if (modalJustClosed_) {
+            modalJustClosed_ = false;
+        } else {
+            form_.FormActivate();
+        }
+    }
+    return QWidget::event(e);
+}
+
+void TfmMain::closeEvent(QCloseEvent* e) {
+    if (running_) {
+        e->ignore();  // the window takes no input until the work is done
+        return;
+    }
+    form_.FormClose();
+    e->accept();
+}
+
+bool TfmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == TreeView1 || watched == TreeView1->viewport()) {
+        if (e->type() != QEvent::ContextMenu) {
+            return false;
+        }
+        auto* menuEvent = static_cast<QContextMenuEvent*>(e);
+        QPoint globalPos = menuEvent->globalPos();
+        if (menuEvent->reason() == QContextMenuEvent::Mouse) {
+            // A right click on a node selects it; on empty space the menu
+            // serves the node already selected.
+            const QPoint pos = TreeView1->viewport()->mapFromGlobal(globalPos);
+            if (QTreeWidgetItem* item = TreeView1->itemAt(pos)) {
+                TreeView1->setCurrentItem(item);
+            }
+        } else if (QTreeWidgetItem* current = TreeView1->currentItem()) {
+            globalPos =
+                TreeView1->viewport()->mapToGlobal(TreeView1->visualItemRect(current).bottomLeft());
+        }
+        PopupAt(globalPos);
+        return true;
+    }
+
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box == nullptr) {
+        return false;
+    }
+    // Focus that leaves for another window, a menu or a message box and comes
+    // back is no entering or leaving of the box.
+    const auto movesWithinWindow = [e] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    };
+    if (box == edName) {
+        switch (e->type()) {
+            case QEvent::FocusIn:
+                if (movesWithinWindow()) {
+                    form_.edNameEnter();
+                }
+                break;
+            case QEvent::FocusOut:
+                if (movesWithinWindow()) {
+                    form_.edNameExit();
+                }
+                break;
+            case QEvent::KeyPress:
+                form_.edNameKeyDown(VirtualKey(*static_cast<QKeyEvent*>(e)));
+                break;
+            case QEvent::InputMethod:
+                if (!static_cast<QInputMethodEvent*>(e)->commitString().isEmpty()) {
+                    form_.edNameKeyDown(kInputMethodKey);
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+    Box field = Box::DatabaseName;
+    if (box == edServerName) {
+        field = Box::ServerName;
+    } else if (box == edUserName) {
+        field = Box::UserName;
+    } else if (box == edPassWord) {
+        field = Box::PassWord;
+    } else if (box != edDatabaseName) {
+        return false;
+    }
+    if (e->type() == QEvent::FocusIn && movesWithinWindow()) {
+        form_.edDatabaseNameEnter(field);
+    } else if (e->type() == QEvent::FocusOut && movesWithinWindow()) {
+        form_.edDatabaseNameExit(field);
+    }
+    return false;
+}
+
+void TfmMain::PopupAt(const QPoint& globalPos) {
+    form_.pmMenuPopup();
+    if (!pmnNew->isVisible() && !pmnDelete->isVisible() && !pmnTest->isVisible()) {
+        return;
+    }
+    pmMenu->exec(globalPos);
+}
+
+// --- tree ------------------------------------------------------------------
+
+QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
+    auto* item = new QTreeWidgetItem(QStringList{ToQt(text)});
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    const NodeId id = nextNode_++;
+    item->setData(0, kNodeRole, id);
+    nodes_.emplace(id, item);
+    return item;
+}
+
+void TfmMain::Forget(QTreeWidgetItem* item) {
+    for (int i = 0; i < item->childCount(); ++i) {
+        Forget(item->child(i));
+    }
+    nodes_.erase(item->data(0, kNodeRole).toInt());
+}
+
+QTreeWidgetItem* TfmMain::Item(NodeId node) const {
+    const auto found = nodes_.find(node);
+    return found == nodes_.end() ? nullptr : found->second;
+}
+
+NodeId TfmMain::RootNode() {
+    QTreeWidgetItem* first = TreeView1->topLevelItem(0);
+    return first == nullptr ? kNoNode : first->data(0, kNodeRole).toInt();
+}
+
+NodeId TfmMain::SelectedNode() {
+    QTreeWidgetItem* current = TreeView1->currentItem();
+    return current == nullptr ? kNoNode : current->data(0, kNodeRole).toInt();
+}
+
+void TfmMain::SelectNode(NodeId node) {
+    if (QTreeWidgetItem* item = Item(node)) {
+        TreeView1->setCurrentItem(item);
+    }
+}
+
+std::u16string TfmMain::NodeText(NodeId node) {
+    QTreeWidgetItem* item = Item(node);
+    return item == nullptr ? std::u16string() : item->text(0).toStdU16String();
+}
+
+void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
+    if (QTreeWidgetItem* item = Item(node)) {
+        item->setText(0, ToQt(text));
+    }
+}
+
+void TfmMain::AddChildren(NodeId parent, const std::vector<std::u16string>& texts) {
+    QTreeWidgetItem* parentItem = Item(parent);
+    if (parentItem == nullptr) {
+        return;
+    }
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::u16string& text : texts) {
+        items.append(NewItem(text));
+    }
+    parentItem->addChildren(items);  // one insertion for the lot
+}
+
+NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {
+    QTreeWidgetItem* parentItem = Item(parent);
+    if (parentItem == nullptr) {
+        return kNoNode;
+    }
+    QTreeWidgetItem* item = NewItem(text);
+    parentItem->addChild(item);
+    return item->data(0, kNodeRole).toInt();
+}
+
+NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
+    QTreeWidgetItem* item = Item(node);
+    if (item == nullptr) {
+        return kNoNode;
+    }
+    QTreeWidgetItem* sibling = NewItem(text);
+    if (QTreeWidgetItem* parentItem = item->parent()) {
+        parentItem->addChild(sibling);
+    } else {
+        TreeView1->addTopLevelItem(sibling);
+    }
+    return sibling->data(0, kNodeRole).toInt();
+}
+
+void TfmMain::DeleteNode(NodeId node) {
+    QTreeWidgetItem* item = Item(node);
+    if (item == nullptr) {
+        return;
+    }
+    Forget(item);
+    delete item;
+    // The tree moves its current item to a neighbour of the deleted one but
+    // leaves it unselected; the editor treats current and selected as one.
+    if (QTreeWidgetItem* current = TreeView1->currentItem()) {
+        TreeView1->setCurrentItem(current);
+        current->setSelected(true);
+    }
+}
+
+void TfmMain::FullExpand(NodeId node) {
+    QTreeWidgetItem* item = Item(node);
+    if (item == nullptr) {
+        return;
+    }
+    // Only items with children can open; leaves are skipped cheaply.
+    std::vector<QTreeWidgetItem*> pending{item};
+    while (!pending.empty()) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        if (next->childCount() == 0) {
+            continue;
+        }
+        next->setExpanded(true);
+        for (int i = 0; i < next->childCount(); ++i) {
+            pending.push_back(next->child(i));
+        }
+    }
+}
+
+void TfmMain::FullCollapse() {
+    TreeView1->collapseAll();
+}
+
+// --- boxes -----------------------------------------------------------------
+
+QLineEdit* TfmMain::BoxWidget(Box box) const {
+    switch (box) {
+        case Box::Name:
+            return edName;
+        case Box::DatabaseName:
+            return edDatabaseName;
+        case Box::ServerName:
+            return edServerName;
+        case Box::UserName:
+            return edUserName;
+        case Box::PassWord:
+            return edPassWord;
+    }
+    return edName;
+}
+
+std::u16string TfmMain::Text(Box box) {
+    return BoxWidget(box)->text().toStdU16String();
+}
+
+void TfmMain::SetText(Box box, const std::u16string& text) {
+    BoxWidget(box)->setText(ToQt(text));
+}
+
+namespace {
+QColor ColourOf(Colour colour) {
+    switch (colour) {
+        case Colour::Red:
+            return QColor(255, 0, 0);
+        case Colour::Blue:
+            return QColor(0, 0, 255);
+        case Colour::Aqua:
+            return QColor(0, 255, 255);
+        case Colour::Window:
+            break;
+    }
+    return QApplication::palette().color(QPalette::Base);
+}
+}  // namespace
+
+void TfmMain::SetNameColour(Colour colour) {
+    SetTextColour(edName, QPalette::Text, ColourOf(colour));
+}
+
+void TfmMain::SetBoxBackground(Box box, Colour colour) {
+    SetTextColour(BoxWidget(box), QPalette::Base, ColourOf(colour));
+}
+
+void TfmMain::SetTestEnabled(bool enabled) {
+    btnTest->setEnabled(enabled);
+}
+
+void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
+    pmnNew->setVisible(newItem);
+    pmnDelete->setVisible(deleteItem);
+    pmnTest->setVisible(testItem);
+}
+
+// --- modal boxes -----------------------------------------------------------
+
+int TfmMain::RunModal(QDialog& dialog) {
+    const int result = dialog.exec();
+    modalJustClosed_ = true;
+    return result;
+}
+
+void TfmMain::ShowMessage(const std::u16string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
+                    QMessageBox::Ok, this);
+    RunModal(box);
+}
+
+void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
+                    QMessageBox::Ok, this);
+    box.setDetailedText(ToQt(details));
+    RunModal(box);
+}
+
+void TfmMain::ShowError(const std::u16string& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQt(text),
+                    QMessageBox::Ok, this);
+    RunModal(box);
+}
+
+Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
+                    DefaultButton defaultButton) {
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    ToQt(caption), ToQt(text), QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
+    RunModal(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::Yes : Answer::No;
+}
+
+std::optional<std::u16string> TfmMain::PromptName() {
+    TfmKeyIn dialog(this);
+    if (RunModal(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.Text().toStdU16String();
+}
+
+void TfmMain::RunWithoutInput(const std::function<void()>& work) {
+    InputEater eater;
+    qApp->installEventFilter(&eater);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    running_ = true;
+
+    std::exception_ptr failure;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&work, &failure] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    // Repaints go on; input waits in the queue and is eaten below.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    delete worker;
+    QCoreApplication::processEvents();  // delivers the queued input to the eater
+
+    running_ = false;
+    QApplication::restoreOverrideCursor();
+    qApp->removeEventFilter(&eater);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+}  // namespace kvr

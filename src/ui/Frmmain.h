@@ -1,1 +1,112 @@
 #pragma once
+// The main window fmMain. It draws the controls and turns Qt's events into
+// calls of MainForm's handlers; every rule of the editor lives in MainForm.
+// Each control carries its name as objectName and accessible description.
+#include <QWidget>
+
+#include <unordered_map>
+
+#include "editor/MainForm.h"
+#include "editor/MainView.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kvr {
+
+class TfmMain : public QWidget, public MainView {
+    Q_OBJECT
+
+  public:
+    // Client area; with a usual title bar and border the window measures
+    // about 748 x 323 outside.
+    static constexpr int kClientWidth = 740;
+    static constexpr int kClientHeight = 296;
+
+    explicit TfmMain(MainFormServices services = MainFormServices::Machine(),
+                     QWidget* parent = nullptr);
+    ~TfmMain() override;
+
+    MainForm& Form() { return form_; }
+    QMenu* PopupMenu() const { return pmMenu; }
+    // The tree item behind a node id, nullptr when there is none.
+    QTreeWidgetItem* Item(NodeId node) const;
+
+    // MainView
+    NodeId RootNode() override;
+    NodeId SelectedNode() override;
+    void SelectNode(NodeId node) override;
+    std::u16string NodeText(NodeId node) override;
+    void SetNodeText(NodeId node, const std::u16string& text) override;
+    void AddChildren(NodeId parent, const std::vector<std::u16string>& texts) override;
+    NodeId AddChild(NodeId parent, const std::u16string& text) override;
+    NodeId AddSibling(NodeId node, const std::u16string& text) override;
+    void DeleteNode(NodeId node) override;
+    void FullExpand(NodeId node) override;
+    void FullCollapse() override;
+    std::u16string Text(Box box) override;
+    void SetText(Box box, const std::u16string& text) override;
+    void SetNameColour(Colour colour) override;
+    void SetBoxBackground(Box box, Colour colour) override;
+    void SetTestEnabled(bool enabled) override;
+    void ShowMenuItems(bool newItem, bool deleteItem, bool testItem) override;
+    void ShowMessage(const std::u16string& text) override;
+    void ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) override;
+    void ShowError(const std::u16string& text) override;
+    Answer Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
+               DefaultButton defaultButton) override;
+    std::optional<std::u16string> PromptName() override;
+    void RunWithoutInput(const std::function<void()>& work) override;
+
+  protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+  private:
+    void BuildControls();
+    void BuildMenu();
+    void PopupAt(const QPoint& globalPos);
+    QLineEdit* BoxWidget(Box box) const;
+    QTreeWidgetItem* NewItem(const std::u16string& text);
+    void Forget(QTreeWidgetItem* item);
+    // Runs a modal box; the window's re-activation that follows its closing
+    // is not a new activation of the window.
+    int RunModal(QDialog& dialog);
+
+    QTreeWidget* TreeView1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLineEdit* edName = nullptr;
+    QLabel* Label5 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* edDatabaseName = nullptr;
+    QLineEdit* edServerName = nullptr;
+    QLineEdit* edUserName = nullptr;
+    QLineEdit* edPassWord = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnTest = nullptr;
+    QMenu* pmMenu = nullptr;
+    QAction* pmnNew = nullptr;
+    QAction* pmnDelete = nullptr;
+    QAction* pmnTest = nullptr;
+
+    std::unordered_map<NodeId, QTreeWidgetItem*> nodes_;
+    NodeId nextNode_ = 0;
+    bool modalJustClosed_ = false;
+    bool running_ = false;  // RunWithoutInput is waiting for its work
+
+    MainForm form_;  // last: it may call back into the view as it is built
+};
+
+}  // namespace kvr
