@@ -11,7 +11,7 @@
 namespace kvr {
 
 class AliasFile {
-public:
+  public:
     // workDir ends in the platform's path separator.
     explicit AliasFile(std::string workDir);
 
@@ -23,13 +23,22 @@ public:
     // read, "Cannot create file %s" when it cannot be created.
     std::vector<std::string> ListAliases();
 
-    // Appends "[name]" unless a header equal to it ignoring letter case exists.
+    // Header lookup compares whole lines with "[name]" ignoring letter case;
+    // the first equal line is the header. These raise FileError "Cannot open
+    // file %s" when the file cannot be read (a missing one included) and
+    // "Cannot create file %s" when it cannot be rewritten; the file is then
+    // left as it was.
+
+    // Appends "[name]" unless the header exists; then the file is untouched.
     void AddAliasHeader(const std::string& name);
-    // Removes the header and the lines of its own section.
+    // Removes the header and the lines of its own section: every line up to
+    // the next line the profile functions read as a section header. Rewrites
+    // the file (line ends as CR LF) also when the header is missing.
     void DeleteAliasSection(const std::string& name);
-    // Replaces the first header "[oldName]" with "[newName]"; whether found.
+    // Replaces the header "[oldName]" with "[newName]", keeping its key lines;
+    // whether found. Rewrites the file also when it is not.
     bool RenameAliasHeader(const std::string& oldName, const std::string& newName);
-    // Whether a header "[name]" exists, ignoring letter case.
+    // Whether a header "[name]" exists; false for a missing file.
     bool HasAliasHeader(const std::string& name);
 
     // "" when the file, section or key is missing; cut at 2047 bytes.
@@ -38,7 +47,12 @@ public:
     void WriteAliasField(const std::string& alias, const std::string& key,
                          const std::string& stored);
 
-private:
+  private:
+    // Raises FileError "Cannot open file %s" unless the file can be read.
+    std::vector<std::string> LoadLines() const;
+    // Rewrites the file atomically; FileError "Cannot create file %s".
+    void SaveLines(const std::vector<std::string>& lines) const;
+
     std::string workDir_;
 };
 

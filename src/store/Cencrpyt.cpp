@@ -1,1 +1,115 @@
-// Filled in by its own change.
+#include "store/Cencrpyt.h"
+
+#include <string>
+
+#include "platform/Errors.h"
+
+namespace kvr {
+
+namespace {
+
+constexpr int kKeyOffset = 24;
+constexpr int kValueOffset = 16;
+
+void AppendItem(std::string& out, unsigned number) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    number &= 0xFF;
+    out += kDigits[number >> 4];
+    out += kDigits[number & 0xF];
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The number "0x" + item stands for: one or two hex digits and nothing else.
+bool ReadItem(std::string_view item, int& number) {
+    if (item.empty()) {
+        return false;
+    }
+    number = 0;
+    for (char c : item) {
+        int digit = HexDigit(c);
+        if (digit < 0) {
+            return false;
+        }
+        number = number * 16 + digit;
+    }
+    return true;
+}
+
+int ReadHeaderItem(std::string_view item) {
+    int number = 0;
+    return ReadItem(item, number) ? number : 0;
+}
+
+}  // namespace
+
+std::string CEncrpyt::Encrypt(std::string_view key, std::string_view value) const {
+    if (value.size() > kMaxValueLength) {
+        throw ConvertError("Value is too long to store (" + std::to_string(value.size()) +
+                           " bytes; at most " + std::to_string(kMaxValueLength) + ")");
+    }
+    if (key.empty()) {
+        key = "ZEPHIN";
+    }
+    key = key.substr(0, kMaxKeyLength);
+
+    std::string out;
+    out.reserve(4 + 4 * value.size());
+    AppendItem(out, static_cast<unsigned>(key.size() + kKeyOffset));
+    AppendItem(out, static_cast<unsigned>(value.size() + kValueOffset));
+    size_t k = 0;
+    for (char c : value) {
+        // Bytes unsigned and items mod 256: every item keeps two digits, and
+        // the reader's "low 8 bits of item - 16" gives the byte back.
+        AppendItem(out, static_cast<unsigned char>(c) + kValueOffset);
+        if (k < key.size()) {
+            AppendItem(out, static_cast<unsigned char>(key[k]) + kKeyOffset);
+            ++k;
+        }
+    }
+    return out;
+}
+
+std::string CEncrpyt::Decrypt(std::string_view stored) const {
+    auto part = [&](size_t from, size_t count) {
+        return from < stored.size() ? stored.substr(from, count) : std::string_view();
+    };
+    const int keyCount = ReadHeaderItem(part(0, 2)) - kKeyOffset;
+    const int valueCount = ReadHeaderItem(part(2, 2)) - kValueOffset;
+    const std::string_view body = part(4, std::string_view::npos);
+
+    std::string value;
+    size_t p = 0;
+    int skipped = 0;
+    for (int i = 0; i < valueCount; ++i) {
+        std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
+        int number = 0;
+        if (!ReadItem(item, number)) {
+            throw ConvertError("'0x" + std::string(item) + "' is not a valid integer value");
+        }
+        // A byte of 0 adds nothing; the item still counts.
+        if (char byte = static_cast<char>((number - kValueOffset) & 0xFF); byte != '\0') {
+            value += byte;
+        }
+        if (skipped < keyCount) {
+            ++skipped;
+            p += 4;
+        } else {
+            p += 2;
+        }
+    }
+    return value;
+}
+
+}  // namespace kvr

@@ -14,7 +14,7 @@
 namespace kvr {
 
 class CEncrpyt {
-public:
+  public:
     // Longest value the two-digit length item can describe.
     static constexpr std::size_t kMaxValueLength = 239;
     // Longest key; longer keys are cut.
