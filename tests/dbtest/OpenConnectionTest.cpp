@@ -1,0 +1,175 @@
+// One open against the test responder on 127.0.0.1.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "dbtest/ConnectionTest.h"
+#include "fixtures/TdsResponder.h"
+
+namespace kvr {
+namespace {
+
+using test::ClosedPort;
+using test::TdsLogin;
+using test::TdsResponder;
+using ::testing::HasSubstr;
+
+std::string Local(uint16_t port) {
+    return "127.0.0.1," + std::to_string(port);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(OpenConnectionOnce, RightCredentialsSucceed) {
+    TdsResponder server({"sa", "secret", "Sales"});
+    const auto outcome =
+        OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "secret", "Sales"));
+    EXPECT_TRUE(outcome.succeeded) << outcome.detail;
+    EXPECT_EQ(outcome.detail, "");
+    ASSERT_TRUE(server.lastLogin());
+    EXPECT_EQ(server.lastLogin()->user, "sa");
+    EXPECT_EQ(server.lastLogin()->database, "Sales");
+}
+
+TEST(OpenConnectionOnce, RefusedLoginsFailWithReadableDetail) {
+    TdsResponder server({"sa", "secret", "Sales"});
+    struct Case {
+        const char* name;
+        const char* password;
+        const char* database;
+        int number;
+        const char* words;
+    };
+    const Case cases[] = {
+        {"wrong password", "Secret", "Sales", 18456, "refused the user name or password"},
+        {"wrong database", "secret", "Stock", 4060, "cannot open the database"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto outcome = OpenConnectionOnce(
+            BuildConnectionString(Local(server.port()), "sa", c.password, c.database));
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_THAT(outcome.detail, HasSubstr(c.words));
+        EXPECT_THAT(outcome.detail, HasSubstr(std::to_string(c.number)));
+    }
+    EXPECT_EQ(server.loginCount(), 2);
+}
+
+TEST(OpenConnectionOnce, PasswordsArriveAsTyped) {
+    const std::string passwords[] = {
+        "a;b=c",
+        "\"quoted\" 'both'",
+        " lead and trail ",
+        "x'y",
+        "p\"q",
+        "密碼;測試",
+        "Ünïcødé ok",
+        "==;;",
+        ";",
+        "'",
+    };
+    for (const auto& password : passwords) {
+        SCOPED_TRACE(password);
+        TdsResponder server({"user one", password, "db"});
+        const auto outcome = OpenConnectionOnce(
+            BuildConnectionString(Local(server.port()), "user one", password, "db"));
+        EXPECT_TRUE(outcome.succeeded) << outcome.detail;
+        ASSERT_TRUE(server.lastLogin());
+        EXPECT_EQ(server.lastLogin()->password, password);
+        EXPECT_EQ(server.lastLogin()->user, "user one");
+    }
+}
+
+TEST(OpenConnectionOnce, ServerFormsReachTheResponder) {
+    TdsResponder server({"sa", "pw", "db"});
+    const std::string port = std::to_string(server.port());
+    const std::string forms[] = {
+        "127.0.0.1," + port, "tcp:127.0.0.1," + port,
+        "localhost," + port, "(local)," + port,
+        ".," + port,         "  TCP:LocalHost , " + port + " ",
+        "127.0.0.1:" + port,
+    };
+    for (const auto& form : forms) {
+        SCOPED_TRACE(form);
+        const auto outcome = OpenConnectionOnce(BuildConnectionString(form, "sa", "pw", "db"));
+        EXPECT_TRUE(outcome.succeeded) << outcome.detail;
+    }
+    EXPECT_EQ(server.loginCount(), static_cast<int>(std::size(forms)));
+}
+
+TEST(OpenConnectionOnce, ClosedPortFailsAtOnce) {
+    ClosedPort closed;
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome =
+        OpenConnectionOnce(BuildConnectionString(Local(closed.port()), "sa", "pw", "db"));
+    EXPECT_LT(SecondsSince(start), 2.0);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_THAT(outcome.detail, HasSubstr("cannot be reached"));
+    EXPECT_THAT(outcome.detail, HasSubstr("20009"));
+}
+
+TEST(OpenConnectionOnce, SilentServerFailsAtTheTimeout) {
+    auto server = TdsResponder::Silent();
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome = OpenConnectionOnce(
+        BuildConnectionString(Local(server->port()), "sa", "pw", "db") + ";Connect Timeout=2");
+    const double took = SecondsSince(start);
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_GE(took, 1.9);
+    EXPECT_LE(took, 3.0);
+    EXPECT_THAT(outcome.detail, HasSubstr("did not answer"));
+    EXPECT_GE(server->connectionCount(), 1);
+}
+
+TEST(OpenConnectionOnce, UnreadableRequestsFailWithAReason) {
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"other provider", "Provider=MSDASQL;server=127.0.0.1,1;User Id=sa", "MSDASQL"},
+        {"no provider", "server=127.0.0.1,1;User Id=sa", "no provider"},
+        {"empty server", BuildConnectionString("", "", "", ""), "No server name"},
+        {"blank server", BuildConnectionString("   ", "sa", "pw", "db"), "No server name"},
+        {"bad port", BuildConnectionString("host,99999", "sa", "pw", "db"), "65535"},
+        {"unclosed quote", "Provider=SQLOLEDB;server=\"abc", "no closing quote"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = std::chrono::steady_clock::now();
+        const auto outcome = OpenConnectionOnce(c.text);
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_THAT(outcome.detail, HasSubstr(c.reason));
+        EXPECT_LT(SecondsSince(start), 1.0);
+    }
+}
+
+TEST(OpenConnectionOnce, ProviderNameIgnoresLetterCase) {
+    TdsResponder server({"sa", "pw", ""});
+    for (const char* provider : {"SQLOLEDB", "sqloledb.1", " SqlOleDb.1 "}) {
+        SCOPED_TRACE(provider);
+        const auto outcome =
+            OpenConnectionOnce(std::string("Provider=") + provider +
+                               ";Data Source=" + Local(server.port()) + ";UID=sa;PWD=pw");
+        EXPECT_TRUE(outcome.succeeded) << outcome.detail;
+    }
+}
+
+TEST(OpenConnectionOnce, CallsInARowDoNotInterfere) {
+    auto silent = TdsResponder::Silent();
+    TdsResponder server({"sa", "pw", "db"});
+    const auto timedOut = OpenConnectionOnce(
+        BuildConnectionString(Local(silent->port()), "sa", "pw", "db") + ";Connect Timeout=1");
+    EXPECT_FALSE(timedOut.succeeded);
+    const auto next =
+        OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
+    EXPECT_TRUE(next.succeeded) << next.detail;
+}
+
+}  // namespace
+}  // namespace kvr
