@@ -33,7 +33,10 @@ bool NeedsQuotes(std::string_view value) {
     if (value.find_first_of(";\"'") != std::string_view::npos) {
         return true;
     }
-    return !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    // A leading "=" would join the key's "=" into "==", which reads as an "="
+    // inside the key.
+    return !value.empty() &&
+           (IsBlank(value.front()) || IsBlank(value.back()) || value.front() == '=');
 }
 
 // Ordinary values go in as typed, so the string stays the one other programs

@@ -87,8 +87,10 @@ const char* PlainWords(int number) {
     }
 }
 
-// Plain words first (server messages before the driver's), then the driver's
-// own lines, one per report.
+// Plain words first, then the driver's own lines, one per report. The words
+// come from the server's messages when there are any (the driver's "connection
+// failed" that follows a refused login adds nothing), else from the driver's
+// errors, where "not in the configuration" only precedes "unknown host".
 std::string Describe(const std::vector<DriverReport>& reports) {
     std::vector<std::string> lines;
     auto addOnce = [&lines](std::string line) {
@@ -99,11 +101,21 @@ std::string Describe(const std::vector<DriverReport>& reports) {
         }
         lines.push_back(std::move(line));
     };
+    auto has = [&reports](int number) {
+        for (const auto& r : reports) {
+            if (r.number == number) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (bool server : {true, false}) {
         for (const auto& r : reports) {
-            if (r.fromServer == server && PlainWords(r.number) != nullptr) {
-                addOnce(PlainWords(r.number));
+            if (r.fromServer != server || PlainWords(r.number) == nullptr ||
+                (r.number == 20012 && has(20013)) || (r.number == 20002 && !lines.empty())) {
+                continue;
             }
+            addOnce(PlainWords(r.number));
         }
     }
     for (const auto& r : reports) {
@@ -242,7 +254,7 @@ ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
     std::unique_lock lock(attempt->mutex);
     if (!attempt->finished.wait_for(lock, deadline, [&] { return attempt->done; })) {
         return Fail("The server did not answer within " + std::to_string(target.timeoutSeconds) +
-                    " seconds.");
+                    (target.timeoutSeconds == 1 ? " second." : " seconds."));
     }
     return attempt->outcome;
 }

@@ -7,8 +7,9 @@
 namespace kvr {
 
 // "Provider=SQLOLEDB.1;server=<server>; User Id=<user>;Password=<password>;
-// database=<database>;Trusted_Connection=true". A value holding ";", a quote
-// or leading or trailing blanks is quoted the way the string is read back.
+// database=<database>;Trusted_Connection=true". A value holding ";", a quote,
+// leading or trailing blanks or a leading "=" is quoted the way the string is
+// read back; every other value goes in exactly as given.
 std::string BuildConnectionString(std::string_view server, std::string_view user,
                                   std::string_view password, std::string_view database);
 

@@ -69,6 +69,7 @@ TEST(OpenConnectionOnce, PasswordsArriveAsTyped) {
         "密碼;測試",
         "Ünïcødé ok",
         "==;;",
+        "=start",
         ";",
         "'",
     };
@@ -123,6 +124,22 @@ TEST(OpenConnectionOnce, SilentServerFailsAtTheTimeout) {
     EXPECT_LE(took, 3.0);
     EXPECT_THAT(outcome.detail, HasSubstr("did not answer"));
     EXPECT_GE(server->connectionCount(), 1);
+}
+
+// The browser lookup of host\instance ignores the login timeout; the caller's
+// own deadline must still hold, and the abandoned lookup must not disturb the
+// calls after it.
+TEST(OpenConnectionOnce, InstanceLookupIsBoundedByTheTimeout) {
+    TdsResponder server({"sa", "pw", "db"});
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome =
+        OpenConnectionOnce(BuildConnectionString("127.0.0.1\\NOSUCHINSTANCE", "sa", "pw", "db") +
+                           ";Connect Timeout=1");
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_LE(SecondsSince(start), 2.0);
+    const auto next =
+        OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
+    EXPECT_TRUE(next.succeeded) << next.detail;
 }
 
 TEST(OpenConnectionOnce, UnreadableRequestsFailWithAReason) {
