@@ -255,12 +255,13 @@ struct Entry {
     RegValue value;
 };
 
+// A line without its CR LF or LF, or without the CR that ends a file.
 std::string_view WithoutEol(std::string_view line) {
     if (!line.empty() && line.back() == '\n') {
         line.remove_suffix(1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
     }
     return line;
 }
@@ -288,10 +289,7 @@ class Document {
         }
         Document doc;
         // New lines follow the file's own line ends.
-        doc.eol_ = std::string(lines[0].substr(kSignature.size()));
-        if (doc.eol_.empty()) {
-            doc.eol_ = "\r\n";
-        }
+        doc.eol_ = lines[0].substr(kSignature.size()) == "\n" ? "\n" : "\r\n";
         doc.entries_.push_back({std::string(lines[0]), EntryKind::Other, {}, {}});
         for (std::size_t i = 1; i < lines.size(); ++i) {
             Entry entry;
@@ -463,9 +461,10 @@ class Document {
     // A last line without its line end gets one before anything follows it.
     void EndLine(std::size_t i) {
         std::string& raw = entries_[i].raw;
-        if (raw.empty() || raw.back() != '\n') {
-            raw += eol_;
+        if (!raw.empty() && raw.back() == '\n') {
+            return;
         }
+        raw += (!raw.empty() && raw.back() == '\r' && eol_ == "\r\n") ? "\n" : eol_;
     }
 
     std::vector<Entry> entries_;
