@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fixtures/CodePage.h"
+#include "platform/Text.h"
+
+namespace kvr::platform {
+namespace {
+
+using test::ScopedCodePage;
+using test::ScopedCollationLocale;
+
+// 中文 in Big5 and in UTF-8.
+const std::string kBig5Chinese = "\xA4\xA4\xA4\xE5";
+const std::string kUtf8Chinese = "\xE4\xB8\xAD\xE6\x96\x87";
+
+TEST(TextTest, ConvertsBig5AndUtf8BothWays) {
+    {
+        ScopedCodePage pin("windows-950");
+        EXPECT_EQ(AnsiToUnicode(kBig5Chinese), u"中文");
+        EXPECT_EQ(UnicodeToAnsi(u"中文"), kBig5Chinese);
+        EXPECT_EQ(UnicodeToAnsi(u"a\U0001F600b"), "a?b");  // Big5 has no emoji
+    }
+    {
+        ScopedCodePage pin("UTF-8");
+        EXPECT_EQ(AnsiToUnicode(kUtf8Chinese), u"中文");
+        EXPECT_EQ(UnicodeToAnsi(u"中文"), kUtf8Chinese);
+        EXPECT_EQ(AnsiToUnicode("a\xFF"), u"a\uFFFD");
+    }
+    EXPECT_EQ(Utf16ToUtf8(u"中文"), kUtf8Chinese);
+    EXPECT_EQ(Utf8ToUtf16(kUtf8Chinese), u"中文");
+}
+
+TEST(TextTest, PinnedCodePageIsReportedAndReleased) {
+    {
+        ScopedCodePage pin("windows-950");
+        EXPECT_NE(AnsiCodePage().find("950"), std::string::npos) << AnsiCodePage();
+    }
+    EXPECT_FALSE(AnsiCodePage().empty());
+}
+
+struct CaseRow {
+    const char* label;
+    const char* codePage;
+    std::u16string a;
+    std::u16string b;
+    bool equal;
+};
+
+TEST(TextTest, EqualsIgnoreCaseFoldsCharacters) {
+    const std::vector<CaseRow> rows = {
+        {"ascii", "UTF-8", u"[MyAlias]", u"[myALIAS]", true},
+        {"ascii differs", "UTF-8", u"[abc]", u"[abd]", false},
+        {"latin", "UTF-8", u"ÄÖÜ", u"äöü", true},
+        {"full folding", "UTF-8", u"STRASSE", u"straße", true},
+        {"greek", "UTF-8", u"ΣΊΣΥΦΟΣ", u"σίσυφος", true},
+        {"no width folding", "UTF-8", u"Ａ", u"A", false},
+        {"fullwidth big5", "windows-950", u"[Ａ資料]", u"[ａ資料]", true},
+        {"chinese big5", "windows-950", u"中文", u"中文", true},
+        {"chinese utf8", "UTF-8", u"中文", u"文中", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ScopedCodePage pin(row.codePage);
+        std::string a = UnicodeToAnsi(row.a);
+        std::string b = UnicodeToAnsi(row.b);
+        ASSERT_EQ(a.find('?'), std::string::npos);
+        EXPECT_EQ(EqualsIgnoreCase(a, b), row.equal);
+        EXPECT_EQ(FoldCase(a) == FoldCase(b), row.equal);
+    }
+}
+
+TEST(TextTest, EqualsIgnoreCaseNeverComparesBytes) {
+    ScopedCodePage pin("windows-950");
+    // 乙 (A4 41) and 兀 (A4 61): trail bytes differ only like "A" and "a".
+    EXPECT_EQ(AnsiToUnicode("\xA4\x41"), u"乙");
+    EXPECT_EQ(AnsiToUnicode("\xA4\x61"), u"兀");
+    EXPECT_FALSE(EqualsIgnoreCase("\xA4\x41", "\xA4\x61"));
+    EXPECT_FALSE(EqualsIgnoreCase("[\xA4\x41]", "[\xA4\x61]"));
+}
+
+TEST(TextTest, MalformedBytesStayDistinct) {
+    ScopedCodePage pin("UTF-8");
+    // Both decode to U+FFFD for display, but they are different names.
+    EXPECT_FALSE(EqualsIgnoreCase("a\xFF", "a\xFE"));
+    EXPECT_TRUE(EqualsIgnoreCase("A\xFF", "a\xFF"));
+}
+
+TEST(TextTest, CompareLocaleOrdersLikeTheUser) {
+    for (const char* locale : {"en_US", "", "C", "en_US_POSIX", "zh_TW"}) {
+        SCOPED_TRACE(locale);
+        ScopedCollationLocale pin(locale);
+        ScopedCodePage codePage("UTF-8");
+        EXPECT_LT(CompareLocale("a", "B"), 0);
+        EXPECT_LT(CompareLocale("a", "A"), 0);
+        EXPECT_LT(CompareLocale("A", "b"), 0);
+        EXPECT_GT(CompareLocale("b", "A"), 0);
+        EXPECT_EQ(CompareLocale("Alias", "Alias"), 0);
+    }
+}
+
+TEST(TextTest, CompareLocaleDecodesTheCodePage) {
+    // Stroke order: 乙 (1 stroke) before 中 (4 strokes), although U+4E2D < U+4E59.
+    ScopedCollationLocale pin("zh_TW");
+    for (const char* codePage : {"UTF-8", "windows-950"}) {
+        SCOPED_TRACE(codePage);
+        ScopedCodePage cp(codePage);
+        EXPECT_LT(CompareLocale(UnicodeToAnsi(u"乙"), UnicodeToAnsi(u"中")), 0);
+        EXPECT_GT(CompareLocale(UnicodeToAnsi(u"中"), UnicodeToAnsi(u"乙")), 0);
+    }
+}
+
+TEST(TextTest, EndsWithSingleByteKnowsTrailBytes) {
+    {
+        ScopedCodePage pin("windows-950");
+        EXPECT_FALSE(EndsWithSingleByte("\xB3\x5C", '\\'));  // 許 ends in 0x5C
+        EXPECT_FALSE(EndsWithSingleByte("ab\xB3\x5C", '\\'));
+        EXPECT_TRUE(EndsWithSingleByte("\xB3\x5C\\", '\\'));
+        EXPECT_TRUE(EndsWithSingleByte("a\\", '\\'));
+        EXPECT_FALSE(EndsWithSingleByte("[\xA4\x5D", ']'));
+        EXPECT_TRUE(EndsWithSingleByte("[\xA4\x5D]", ']'));
+    }
+    {
+        ScopedCodePage pin("UTF-8");
+        EXPECT_TRUE(EndsWithSingleByte("\xE4\xB8\xAD\\", '\\'));
+        EXPECT_FALSE(EndsWithSingleByte("", '\\'));
+        EXPECT_FALSE(EndsWithSingleByte("a/", '\\'));
+    }
+}
+
+TEST(TextTest, OtherThreadsSeeThePinnedCodePage) {
+    ScopedCodePage pin("windows-950");
+    bool equal = false;
+    std::u16string decoded;
+    std::thread worker([&] {
+        equal = EqualsIgnoreCase("\xA2\xCF", "\xA2\xE9");  // Ａ and ａ
+        decoded = AnsiToUnicode(kBig5Chinese);
+    });
+    worker.join();
+    EXPECT_EQ(decoded, u"中文");
+    EXPECT_EQ(AnsiToUnicode("\xA2\xCF\xA2\xE9"), u"Ａａ");
+    EXPECT_TRUE(equal);
+}
+
+}  // namespace
+}  // namespace kvr::platform
