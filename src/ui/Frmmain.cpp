@@ -262,14 +262,7 @@ void TfmMain::BuildMenu() {
 
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) {
-        // Closing one of the window's own message boxes activates the window
-        // again; that is no activation of the window by the user. Counting it
-        // would repeat a failed first activation, and its error box, forever.
-        if (modalJustClosed_) {
-            modalJustClosed_ = false;
-        } else {
-            form_.FormActivate();
-        }
+        form_.FormActivate();  // does its work on the first activation only
     }
     return QWidget::event(e);
 }
@@ -408,6 +401,17 @@ void TfmMain::SelectNode(NodeId node) {
 std::u16string TfmMain::NodeText(NodeId node) {
     QTreeWidgetItem* item = Item(node);
     return item == nullptr ? std::u16string() : item->text(0).toStdU16String();
+}
+
+std::vector<NodeId> TfmMain::Children(NodeId node) {
+    std::vector<NodeId> children;
+    if (QTreeWidgetItem* item = Item(node)) {
+        children.reserve(static_cast<std::size_t>(item->childCount()));
+        for (int i = 0; i < item->childCount(); ++i) {
+            children.push_back(item->child(i)->data(0, kNodeRole).toInt());
+        }
+    }
+    return children;
 }
 
 void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
@@ -554,29 +558,23 @@ void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
 
 // --- modal boxes -----------------------------------------------------------
 
-int TfmMain::RunModal(QDialog& dialog) {
-    const int result = dialog.exec();
-    modalJustClosed_ = true;
-    return result;
-}
-
 void TfmMain::ShowMessage(const std::u16string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
-    RunModal(box);
+    box.exec();
 }
 
 void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
     box.setDetailedText(ToQt(details));
-    RunModal(box);
+    box.exec();
 }
 
 void TfmMain::ShowError(const std::u16string& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
-    RunModal(box);
+    box.exec();
 }
 
 Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
@@ -584,13 +582,13 @@ Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, I
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                     ToQt(caption), ToQt(text), QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
-    RunModal(box);
+    box.exec();
     return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::Yes : Answer::No;
 }
 
 std::optional<std::u16string> TfmMain::PromptName() {
     TfmKeyIn dialog(this);
-    if (RunModal(dialog) != QDialog::Accepted) {
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
     return dialog.Text().toStdU16String();

@@ -43,6 +43,7 @@ class TfmMain : public QWidget, public MainView {
     NodeId SelectedNode() override;
     void SelectNode(NodeId node) override;
     std::u16string NodeText(NodeId node) override;
+    std::vector<NodeId> Children(NodeId node) override;
     void SetNodeText(NodeId node, const std::u16string& text) override;
     void AddChildren(NodeId parent, const std::vector<std::u16string>& texts) override;
     NodeId AddChild(NodeId parent, const std::u16string& text) override;
@@ -76,9 +77,6 @@ class TfmMain : public QWidget, public MainView {
     QLineEdit* BoxWidget(Box box) const;
     QTreeWidgetItem* NewItem(const std::u16string& text);
     void Forget(QTreeWidgetItem* item);
-    // Runs a modal box; the window's re-activation that follows its closing
-    // is not a new activation of the window.
-    int RunModal(QDialog& dialog);
 
     QTreeWidget* TreeView1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -103,7 +101,6 @@ class TfmMain : public QWidget, public MainView {
 
     std::unordered_map<NodeId, QTreeWidgetItem*> nodes_;
     NodeId nextNode_ = 0;
-    bool modalJustClosed_ = false;
     bool running_ = false;  // RunWithoutInput is waiting for its work
 
     MainForm form_;  // last: it may call back into the view as it is built

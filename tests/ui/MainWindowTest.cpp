@@ -1,0 +1,446 @@
+// The real window over a temporary work directory: controls, and the wiring
+// of Qt's events to the editor's handlers. The rules themselves are tested
+// through a fake view in tests/editor.
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QStringPrinter.h"
+#include "fixtures/TempDir.h"
+#include "store/AliasFile.h"
+#include "store/Cencrpyt.h"
+#include "ui/Frmkeyin.h"
+#include "ui/Frmmain.h"
+
+namespace kvr {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+// What a modal box showed.
+struct BoxSeen {
+    QString caption;
+    QString text;
+    QString details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Waits for the next modal window, lets `answer` act on it and closes it.
+// Returns the box's contents through `seen` (when it is a message box).
+void AnswerNextModal(std::function<void(QWidget*)> answer, BoxSeen* seen = nullptr) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && seen != nullptr) {
+            *seen = {box->windowTitle(), box->text(), box->detailedText(), box->icon(),
+                     box->standardButtons()};
+        }
+        answer(modal);
+    });
+    timer->start();
+}
+
+void ClickOk(QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Ok)->click();
+}
+
+std::string Section(const std::string& name, const std::string& database) {
+    CEncrpyt cipher;
+    const std::string key = "01:02:03 04/05/2024";
+    return "[" + name + "]\r\nDatabaseName=" + cipher.Encrypt(key, database) +
+           "\r\nServerName=" + cipher.Encrypt(key, "srv-" + name) +
+           "\r\nUserName=" + cipher.Encrypt(key, "sa") +
+           "\r\nPassWord=" + cipher.Encrypt(key, "pw;" + name) + "\r\n";
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void Open(const std::string& kvrcfg) {
+        WriteBytes(dir_.File("KVRCFG"), kvrcfg);
+        MainFormServices services = MainFormServices::Machine();
+        services.currentDirectory = [path = dir_.Path()] { return path; };
+        services.publishSettings = [](const std::string&) {};
+        services.openConnection = [this](const std::string& connectionString) {
+            connectionStrings_.push_back(connectionString);
+            return openConnection_ ? openConnection_(connectionString) : ConnectionOutcome{};
+        };
+        window_ = std::make_unique<TfmMain>(std::move(services));
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+        ASSERT_FALSE(window_->Form().FirstActivatePending());
+        tree_ = Find<QTreeWidget>("TreeView1");
+    }
+
+    void TearDown() override {
+        if (window_) {
+            window_->close();
+        }
+    }
+
+    template <class T>
+    T* Find(const char* name) {
+        T* found = window_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString BoxText(const char* name) { return Find<QLineEdit>(name)->text(); }
+
+    QTreeWidgetItem* Child(int row) {
+        QTreeWidgetItem* root = tree_->topLevelItem(0);
+        tree_->expandItem(root);  // a view change only: no click
+        return root->child(row);
+    }
+    void ClickItem(QTreeWidgetItem* item) {
+        QTest::mouseClick(tree_->viewport(), Qt::LeftButton, {},
+                          tree_->visualItemRect(item).center());
+    }
+    // A right click on an item; the menu is read and closed once it shows.
+    std::vector<QString> RightClick(QTreeWidgetItem* item) {
+        std::vector<QString> shown;
+        QMenu* menu = window_->PopupMenu();
+        QTimer::singleShot(50, [menu, &shown] {
+            for (QAction* action : menu->actions()) {
+                if (action->isVisible()) {
+                    shown.push_back(action->objectName());
+                }
+            }
+            menu->close();
+        });
+        const QPoint pos = tree_->visualItemRect(item).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree_->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(tree_->viewport(), &event);
+        return shown;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<TfmMain> window_;
+    QTreeWidget* tree_ = nullptr;
+    std::vector<std::string> connectionStrings_;
+    std::function<ConnectionOutcome(const std::string&)> openConnection_;
+};
+
+TEST_F(MainWindowTest, ControlsHaveTheirNamesPlacesAndTexts) {
+    Open("");
+    EXPECT_EQ(window_->objectName(), "fmMain");
+    EXPECT_EQ(window_->windowTitle(), "Kavrolis");
+    EXPECT_EQ(window_->size(), QSize(740, 296));
+    EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+
+    struct Row {
+        const char* name;
+        const char* parent;
+        QRect place;
+        const char16_t* text;
+        int pixelSize;
+    };
+    const Row rows[] = {
+        {"TreeView1", "fmMain", {0, 0, 283, 296}, nullptr, 15},
+        {"Panel1", "fmMain", {283, 0, 457, 296}, nullptr, 15},
+        {"edName", "Panel2", {8, 4, 430, 27}, nullptr, 19},
+        {"Label5",
+         "Panel1",
+         {12, 34, 406, 13},
+         u"修改KVR別名:請於上方黃框內修改,完成後請按下鍵盤\"Enter\"鍵。",
+         13},
+        {"Panel3", "Panel1", {8, 47, 432, 3}, nullptr, 15},
+        {"Label1", "Panel1", {12, 64, 115, 19}, u"資料庫名稱:", 19},
+        {"Label2", "Panel1", {12, 112, 115, 19}, u"伺服器名稱:", 19},
+        {"Label3", "Panel1", {12, 160, 115, 19}, u"使用者帳號:", 19},
+        {"Label4", "Panel1", {12, 208, 115, 19}, u"使用者密碼:", 19},
+        {"edDatabaseName", "Panel1", {130, 61, 308, 27}, nullptr, 19},
+        {"edServerName", "Panel1", {130, 109, 308, 27}, nullptr, 19},
+        {"edUserName", "Panel1", {130, 157, 308, 27}, nullptr, 19},
+        {"edPassWord", "Panel1", {130, 205, 308, 27}, nullptr, 19},
+        {"btnSave", "Panel1", {187, 242, 94, 31}, u"存 檔", 15},
+        {"btnTest", "Panel1", {315, 242, 86, 31}, u"連線測試", 15},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* widget = Find<QWidget>(row.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->parentWidget()->objectName(), row.parent);
+        EXPECT_EQ(widget->geometry(), row.place);
+        EXPECT_EQ(widget->accessibleDescription(), row.name);
+        EXPECT_EQ(widget->font().pixelSize(), row.pixelSize);
+        if (row.text != nullptr) {
+            const QString text = QString::fromUtf16(row.text);
+            if (auto* label = qobject_cast<QLabel*>(widget)) {
+                EXPECT_EQ(label->text(), text);
+            } else {
+                EXPECT_EQ(qobject_cast<QPushButton*>(widget)->text(), text);
+            }
+        }
+    }
+
+    const char* const labels[] = {"Label1", "Label2", "Label3", "Label4"};
+    const char* const boxes[] = {"edDatabaseName", "edServerName", "edUserName", "edPassWord"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Find<QLabel>(labels[i])->buddy(), Find<QLineEdit>(boxes[i])) << labels[i];
+    }
+    // Tab order: the four boxes, then the two buttons.
+    QWidget* next = Find<QWidget>("edDatabaseName");
+    for (const char* name : {"edServerName", "edUserName", "edPassWord", "btnSave", "btnTest"}) {
+        do {
+            next = next->nextInFocusChain();
+        } while ((next->focusPolicy() & Qt::TabFocus) == 0);
+        EXPECT_EQ(next->objectName(), name);
+    }
+
+    auto* password = Find<QLineEdit>("edPassWord");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(
+        password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password),
+        '*');
+    EXPECT_TRUE(password->font().bold());
+    auto* name = Find<QLineEdit>("edName");
+    EXPECT_TRUE(name->font().bold());
+    EXPECT_EQ(name->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(name->palette().color(QPalette::Text), QColor(0, 0, 255));
+
+    EXPECT_TRUE(tree_->isHeaderHidden());
+    EXPECT_EQ(tree_->indentation(), 19);
+    ASSERT_EQ(tree_->topLevelItemCount(), 1);
+    EXPECT_EQ(tree_->topLevelItem(0)->text(0), "Kavrolis");
+    EXPECT_FALSE(Find<QPushButton>("btnTest")->isEnabled());
+
+    QMenu* menu = Find<QMenu>("pmMenu");
+    ASSERT_EQ(menu->actions().size(), 3);
+    const char* const items[] = {"pmnNew", "pmnDelete", "pmnTest"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(menu->actions()[i]->objectName(), items[i]);
+        EXPECT_EQ(menu->actions()[i]->data().toInt(), i + 1);
+    }
+}
+
+TEST_F(MainWindowTest, ClickLoadsTheAliasAndArrowKeysDoNot) {
+    Open(Section("beta", "db-beta") + Section("Alpha", "db-alpha"));
+    ASSERT_EQ(tree_->topLevelItem(0)->childCount(), 2);
+    QTreeWidgetItem* alpha = Child(0);
+    EXPECT_EQ(alpha->text(0), "Alpha");  // sorted
+    EXPECT_FALSE(tree_->topLevelItem(0)->child(1)->isExpanded());
+
+    ClickItem(alpha);
+    EXPECT_EQ(BoxText("edName"), "Alpha");
+    EXPECT_EQ(BoxText("edDatabaseName"), "db-alpha");
+    EXPECT_EQ(BoxText("edServerName"), "srv-Alpha");
+    EXPECT_EQ(BoxText("edUserName"), "sa");
+    EXPECT_EQ(BoxText("edPassWord"), "pw;Alpha");
+    EXPECT_TRUE(Find<QPushButton>("btnTest")->isEnabled());
+
+    tree_->setFocus();
+    QTest::keyClick(tree_, Qt::Key_Down);
+    EXPECT_EQ(tree_->currentItem()->text(0), "beta");
+    EXPECT_EQ(BoxText("edName"), "Alpha");
+    EXPECT_EQ(BoxText("edDatabaseName"), "db-alpha");
+
+    ClickItem(tree_->topLevelItem(0));
+    EXPECT_EQ(BoxText("edName"), "");
+    EXPECT_EQ(BoxText("edPassWord"), "");
+    EXPECT_FALSE(Find<QPushButton>("btnTest")->isEnabled());
+}
+
+TEST_F(MainWindowTest, SaveWritesEncodedValuesAndSaysSo) {
+    Open(Section("Alpha", "old"));
+    ClickItem(Child(0));
+    auto* database = Find<QLineEdit>("edDatabaseName");
+    database->clear();
+    QTest::keyClicks(database, "new db");
+    Find<QLineEdit>("edPassWord")->setText(QString::fromUtf16(u"密碼;x"));
+
+    BoxSeen seen;
+    AnswerNextModal(ClickOk, &seen);
+    QTest::mouseClick(Find<QPushButton>("btnSave"), Qt::LeftButton);
+
+    EXPECT_EQ(seen.text, QString::fromUtf16(u"存檔完成!!"));
+    EXPECT_EQ(seen.caption, "Kavrolis");
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+
+    AliasFile file(dir_.Path());
+    CEncrpyt cipher;
+    EXPECT_EQ(cipher.Decrypt(file.ReadAliasField("Alpha", "DatabaseName")), "new db");
+    EXPECT_EQ(cipher.Decrypt(file.ReadAliasField("Alpha", "ServerName")), "srv-Alpha");
+    EXPECT_EQ(cipher.Decrypt(file.ReadAliasField("Alpha", "PassWord")), "密碼;x");
+    EXPECT_EQ(file.ReadAliasField("Alpha", "DatabaseName").find("new"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, FieldBoxesTurnAquaWhileFocused) {
+    Open("");
+    auto* database = Find<QLineEdit>("edDatabaseName");
+    auto* server = Find<QLineEdit>("edServerName");
+    const QColor window = QApplication::palette().color(QPalette::Base);
+    database->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(database->palette().color(QPalette::Base), QColor(0, 255, 255));
+    server->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(database->palette().color(QPalette::Base), window);
+    EXPECT_EQ(server->palette().color(QPalette::Base), QColor(0, 255, 255));
+}
+
+TEST_F(MainWindowTest, RightClickSelectsTheNodeAndTheMenuFitsIt) {
+    Open(Section("Alpha", "a") + Section("Beta", "b"));
+    QTreeWidgetItem* beta = Child(1);
+
+    EXPECT_EQ(RightClick(beta), (std::vector<QString>{"pmnDelete", "pmnTest"}));
+    EXPECT_EQ(tree_->currentItem(), beta);
+    EXPECT_TRUE(beta->isSelected());
+    EXPECT_EQ(BoxText("edName"), "Beta");
+
+    EXPECT_EQ(RightClick(tree_->topLevelItem(0)), (std::vector<QString>{"pmnNew"}));
+    EXPECT_EQ(BoxText("edName"), "");
+    EXPECT_EQ(window_->PopupMenu(), Find<QMenu>("pmMenu"));  // the same menu every time
+}
+
+TEST_F(MainWindowTest, NewAliasComesFromTheNameDialog) {
+    Open(Section("Alpha", "a"));
+    tree_->setCurrentItem(tree_->topLevelItem(0));
+
+    // Escape cancels.
+    AnswerNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<TfmKeyIn*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClicks(dialog->Box(), "ignored");
+        QTest::keyClick(dialog->Box(), Qt::Key_Escape);
+    });
+    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    EXPECT_EQ(tree_->topLevelItem(0)->childCount(), 1);
+
+    // Enter takes the name.
+    AnswerNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<TfmKeyIn*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->objectName(), "fmKeyIn");
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf16(u"請輸入KVR別名後按Enter"));
+        EXPECT_EQ(dialog->size(), QSize(302, 25));
+        EXPECT_FALSE(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+        EXPECT_EQ(dialog->Box()->objectName(), "edTxt");
+        EXPECT_EQ(dialog->Box()->geometry(), QRect(0, 0, 305, 29));
+        QTest::keyClicks(dialog->Box(), "  Gamma ");
+        QTest::keyClick(dialog->Box(), Qt::Key_Return);
+    });
+    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(1)->text(0), "Gamma");
+    EXPECT_TRUE(root->isExpanded());
+    EXPECT_TRUE(AliasFile(dir_.Path()).HasAliasHeader("Gamma"));
+}
+
+TEST_F(MainWindowTest, DeleteMovesTheSelectionToTheNextNode) {
+    Open(Section("Alpha", "a") + Section("Beta", "b"));
+    ClickItem(Child(0));
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+        box->button(QMessageBox::Yes)->click();
+    });
+    window_->PopupMenu()->findChild<QAction*>("pmnDelete")->trigger();
+
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 1);
+    ASSERT_NE(tree_->currentItem(), nullptr);
+    EXPECT_TRUE(tree_->currentItem()->isSelected());
+    EXPECT_EQ(BoxText("edName"), tree_->currentItem() == root ? "" : tree_->currentItem()->text(0));
+    EXPECT_FALSE(AliasFile(dir_.Path()).HasAliasHeader("Alpha"));
+}
+
+// The open runs off the GUI thread: the window repaints, takes no input, and
+// btnTest stays disabled until the result box shows.
+TEST_F(MainWindowTest, ConnectionTestBlocksInputAndReportsTheOutcome) {
+    Open(Section("Alpha", "a"));
+    ClickItem(Child(0));
+    auto* test = Find<QPushButton>("btnTest");
+    auto* save = Find<QPushButton>("btnSave");
+
+    struct Case {
+        bool succeeds;
+        const char16_t* text;
+        const char* details;
+    };
+    const Case cases[] = {
+        {true, u"連線成功!!", ""},
+        {false, u"連線失敗!!", "Login failed for user 'sa'."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.succeeds ? "success" : "failure");
+        connectionStrings_.clear();
+        std::atomic<bool> release{false};
+        openConnection_ = [&](const std::string&) {
+            while (!release) {
+                QThread::msleep(5);
+            }
+            return ConnectionOutcome{c.succeeds, c.details};
+        };
+        bool disabledMeanwhile = false;
+        QTimer::singleShot(100, [&] {
+            disabledMeanwhile = !test->isEnabled();
+            // Input during the test goes nowhere, now or later.
+            QTest::mouseClick(save, Qt::LeftButton);
+            QTest::mouseClick(test, Qt::LeftButton);
+            release = true;
+        });
+        BoxSeen seen;
+        AnswerNextModal(ClickOk, &seen);
+        QTest::mouseClick(test, Qt::LeftButton);
+
+        EXPECT_TRUE(disabledMeanwhile);
+        EXPECT_TRUE(test->isEnabled());
+        EXPECT_EQ(seen.text, QString::fromUtf16(c.text));
+        EXPECT_EQ(seen.caption, "Kavrolis");
+        EXPECT_EQ(seen.details, QString::fromLatin1(c.details));
+        EXPECT_EQ(connectionStrings_.size(), 1u);  // the click during the test was eaten
+        QTest::qWait(50);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);  // no late save box either
+    }
+    ASSERT_FALSE(connectionStrings_.empty());
+    EXPECT_NE(connectionStrings_[0].find("server=srv-Alpha;"), std::string::npos);
+}
+
+TEST(NameDialog, EnterAcceptsAndEscapeRejects) {
+    struct Row {
+        Qt::Key key;
+        int result;
+    };
+    for (const Row row :
+         {Row{Qt::Key_Return, QDialog::Accepted}, Row{Qt::Key_Enter, QDialog::Accepted},
+          Row{Qt::Key_Escape, QDialog::Rejected}}) {
+        SCOPED_TRACE(row.key);
+        TfmKeyIn dialog;
+        AnswerNextModal([&](QWidget*) {
+            QTest::keyClicks(dialog.Box(), "abc");
+            QTest::keyClick(dialog.Box(), row.key);
+        });
+        EXPECT_EQ(dialog.exec(), row.result);
+        EXPECT_EQ(dialog.Text(), "abc");
+    }
+}
+
+}  // namespace
+}  // namespace kvr
