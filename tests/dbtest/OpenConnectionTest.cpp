@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
 #include "dbtest/ConnectionTest.h"
 #include "fixtures/TdsResponder.h"
@@ -186,6 +187,23 @@ TEST(OpenConnectionOnce, CallsInARowDoNotInterfere) {
     const auto next =
         OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
     EXPECT_TRUE(next.succeeded) << next.detail;
+}
+
+TEST(OpenConnectionOnce, ConcurrentCallsKeepTheirOwnOutcome) {
+    TdsResponder server({"sa", "pw", "db"});
+    ConnectionOutcome good, bad;
+    std::thread a([&] {
+        good = OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
+    });
+    std::thread b([&] {
+        bad = OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "no", "db"));
+    });
+    a.join();
+    b.join();
+    EXPECT_TRUE(good.succeeded) << good.detail;
+    EXPECT_EQ(good.detail, "");
+    EXPECT_FALSE(bad.succeeded);
+    EXPECT_THAT(bad.detail, HasSubstr("18456"));
 }
 
 }  // namespace
