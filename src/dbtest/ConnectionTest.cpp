@@ -6,14 +6,16 @@
 // of host\instance takes its own 16 s). A worker that outlives its caller
 // finishes on its own, closes what it opened and touches nothing of the
 // caller's; it shares only a reference-counted slot for its result.
-#include <sybdb.h>
 #include <sybfront.h>  // must precede sybdb.h
+
+#include <sybdb.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
