@@ -15,34 +15,53 @@ struct Line {
     bool ended = false;     // whether it has an end at all
 };
 
-// Calls visit(line) for every line in file order until visit returns false.
-template <typename Visit>
-void ForEachLine(std::string_view file, Visit visit) {
-    size_t pos = 0;
-    while (pos < file.size()) {
-        size_t stop = file.find_first_of("\r\n", pos);
-        Line line;
-        line.begin = pos;
-        if (stop == std::string_view::npos) {
-            line.text = file.substr(pos);
-            line.next = file.size();
-        } else {
-            line.text = file.substr(pos, stop - pos);
-            line.ended = true;
-            line.next = stop + 1;
-            if (file[stop] == '\r' && line.next < file.size() && file[line.next] == '\n') {
-                ++line.next;
-            }
-        }
-        if (!visit(line)) {
-            return;
-        }
-        pos = line.next;
+// The line that starts at begin.
+Line LineAt(std::string_view file, size_t begin) {
+    size_t stop = begin;
+    while (stop < file.size() && file[stop] != '\r' && file[stop] != '\n') {
+        ++stop;
     }
+    Line line;
+    line.begin = begin;
+    line.text = file.substr(begin, stop - begin);
+    line.next = stop;
+    if (stop < file.size()) {
+        line.ended = true;
+        ++line.next;
+        if (file[stop] == '\r' && line.next < file.size() && file[line.next] == '\n') {
+            ++line.next;
+        }
+    }
+    return line;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return EqualsIgnoreCase(a, b);
+// The first header line of the section, or nothing. A header's first
+// non-blank byte is "[", never a trail byte, so the search jumps from one "["
+// to the next and looks at its line only when blanks alone precede it.
+std::optional<Line> FindSectionHeader(std::string_view file, const IgnoreCaseText& section) {
+    size_t from = 0;
+    while (from < file.size()) {
+        size_t bracket = file.find('[', from);
+        if (bracket == std::string_view::npos) {
+            return std::nullopt;
+        }
+        size_t begin = bracket;
+        while (begin > from && file[begin - 1] != '\r' && file[begin - 1] != '\n' &&
+               static_cast<unsigned char>(file[begin - 1]) <= 0x20) {
+            --begin;
+        }
+        bool lineStart = begin == 0 || file[begin - 1] == '\r' || file[begin - 1] == '\n';
+        Line line = LineAt(file, bracket);
+        if (lineStart) {
+            line.text = file.substr(begin, line.text.size() + (bracket - begin));
+            line.begin = begin;
+            if (auto name = ProfileSectionName(line.text); name && section.Matches(*name)) {
+                return line;
+            }
+        }
+        from = line.next;
+    }
+    return std::nullopt;
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -66,41 +85,36 @@ struct Place {
 };
 
 Place Find(std::string_view file, std::string_view section, std::string_view key) {
-    section = Trim(section);
-    key = Trim(key);
     Place place;
-    bool inSection = false;
-    ForEachLine(file, [&](const Line& line) {
+    auto header = FindSectionHeader(file, IgnoreCaseText(Trim(section)));
+    if (!header) {
+        return place;
+    }
+    place.sectionFound = true;
+    place.afterLastEntry = header->next;
+    place.lastEntryEnded = header->ended;
+    const IgnoreCaseText wantedKey(Trim(key));
+    for (size_t pos = header->next; pos < file.size();) {
+        Line line = LineAt(file, pos);
+        pos = line.next;
         std::string_view text = Trim(line.text);
         if (text.empty()) {
-            return true;
+            continue;
         }
-        if (auto name = ProfileSectionName(text)) {
-            if (inSection) {
-                return false;  // only the first section of the name counts
-            }
-            if (SameName(*name, section)) {
-                inSection = place.sectionFound = true;
-                place.afterLastEntry = line.next;
-                place.lastEntryEnded = line.ended;
-            }
-            return true;
-        }
-        if (!inSection) {
-            return true;
+        if (ProfileSectionName(text)) {
+            break;
         }
         place.afterLastEntry = line.next;
         place.lastEntryEnded = line.ended;
         size_t eq = text.find('=');
         if (!place.keyFound && eq != std::string_view::npos &&
-            SameName(Trim(text.substr(0, eq)), key)) {
+            wantedKey.Matches(Trim(text.substr(0, eq)))) {
             place.keyFound = true;
             place.keyLine = line;
             place.keyName = Trim(text.substr(0, eq));
             place.value = text.substr(eq + 1);
         }
-        return true;
-    });
+    }
     return place;
 }
 

@@ -29,6 +29,19 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // comparing one text with many without decoding it again each time.
 std::u16string FoldCase(std::string_view ansi);
 
+// One text compared with many ignoring letter case, as EqualsIgnoreCase does,
+// folding it once instead of on every comparison.
+class IgnoreCaseText {
+  public:
+    explicit IgnoreCaseText(std::string_view text);
+    bool Matches(std::string_view other) const;
+
+  private:
+    std::string text_;
+    std::u16string folded_;
+    bool ascii_;
+};
+
 // Pins the collation locale ("zh_TW", "en_US"); empty goes back to the user's.
 void SetCollationLocale(std::string_view locale);
 // Order of two ANSI texts for lists shown to the user: locale-aware, letter

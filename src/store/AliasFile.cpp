@@ -18,13 +18,25 @@ namespace {
 
 constexpr std::uint32_t kFieldBufferSize = 2048;
 
+// Where the line starting at pos ends: its CR or LF, or the end of the bytes.
+size_t EndOfLine(std::string_view bytes, size_t pos) {
+    while (pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n') {
+        ++pos;
+    }
+    return pos;
+}
+
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
 // Calls visit(line) for each line of the bytes, in order.
 template <typename Visit>
 void ForEachLine(std::string_view bytes, Visit visit) {
     size_t pos = 0;
     while (pos < bytes.size()) {
-        size_t stop = bytes.find_first_of("\r\n", pos);
-        if (stop == std::string_view::npos) {
+        size_t stop = EndOfLine(bytes, pos);
+        if (stop == bytes.size()) {
             visit(bytes.substr(pos));
             return;
         }
@@ -61,10 +73,9 @@ std::string HeaderOf(const std::string& name) {
 
 // The first line equal to "[name]" ignoring letter case, or lines.size().
 size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
-    const std::string header = HeaderOf(name);
-    const std::u16string folded = platform::FoldCase(header);
+    const platform::IgnoreCaseText header(HeaderOf(name));
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i] == header || platform::FoldCase(lines[i]) == folded) {
+        if (header.Matches(lines[i])) {
             return i;
         }
     }
@@ -94,14 +105,28 @@ std::vector<std::string> AliasFile::ListAliases() {
         case platform::ReadStatus::Ok:
             break;
     }
+    // Any line holding both brackets, wherever they are, lists the bytes
+    // between its first and last byte: the file's readers rely on this. Only
+    // lines with a "[" matter, so the scan jumps from one to the next.
     std::vector<std::string> names;
-    ForEachLine(bytes, [&](std::string_view line) {
-        // Any line holding both brackets, wherever they are, lists the bytes
-        // between its first and last byte: the file's readers rely on this.
-        if (line.find('[') != line.npos && line.find(']') != line.npos) {
+    const std::string_view text = bytes;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t bracket = text.find('[', from);
+        if (bracket == std::string_view::npos) {
+            break;
+        }
+        size_t begin = bracket;
+        while (begin > from && !IsLineEnd(text[begin - 1])) {
+            --begin;
+        }
+        size_t end = EndOfLine(text, bracket);
+        std::string_view line = text.substr(begin, end - begin);
+        if (line.find(']') != line.npos) {
             names.emplace_back(line.substr(1, line.size() - 2));
         }
-    });
+        from = end + 1;
+    }
     return names;
 }
 
