@@ -5,7 +5,7 @@
 namespace kvr::test {
 namespace {
 
-using Fields = std::vector<std::u16string>;
+using Texts = std::vector<std::u16string>;
 constexpr int kNew = 1, kDelete = 2, kTest = 3;
 
 TEST_F(EditorTest, PopupShowsNewOnRootAndDeleteTestOnAlias) {
@@ -23,7 +23,7 @@ TEST_F(EditorTest, PopupShowsNewOnRootAndDeleteTestOnAlias) {
     EXPECT_FALSE(view.menuNew);
     EXPECT_TRUE(view.menuDelete);
     EXPECT_TRUE(view.menuTest);
-    EXPECT_EQ(Fields(), (Fields{u"db", u"srv", u"sa", u"pw"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"db", u"srv", u"sa", u"pw"}));
 }
 
 TEST_F(EditorTest, NewAddsTrimmedNameAtEndUnsortedAndExpandsRoot) {
@@ -33,7 +33,7 @@ TEST_F(EditorTest, NewAddsTrimmedNameAtEndUnsortedAndExpandsRoot) {
     form->pmnNewClick(kNew);
     view.names.push_back(u"a");
     form->pmnNewClick(kNew);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"m", u"b", u"a"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"m", u"b", u"a"}));
     EXPECT_TRUE(view.rootExpanded);
     EXPECT_EQ(FileBytes(), "[m]\r\n[b]\r\n[a]\r\n");
 }
@@ -55,10 +55,10 @@ TEST_F(EditorTest, NewWithExistingNameSelectsTheExistingNode) {
     const std::string before = FileBytes();
     view.names.push_back(u"SALES");
     form->pmnNewClick(kNew);
-    EXPECT_EQ(view.ChildTexts(), Fields{u"Sales"});
+    EXPECT_EQ(view.ChildTexts(), Texts{u"Sales"});
     EXPECT_EQ(FileBytes(), before);
     EXPECT_EQ(view.SelectedNode(), view.Child(u"Sales"));
-    EXPECT_EQ(Fields(), (Fields{u"db", u"srv", u"sa", u"pw"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"db", u"srv", u"sa", u"pw"}));
     EXPECT_TRUE(view.rootExpanded);
 }
 
@@ -77,15 +77,15 @@ TEST_F(EditorTest, DeleteAsksAndRemovesSectionAndNode) {
     EXPECT_EQ(shown[0].caption, u"刪除KVR別名");
     EXPECT_EQ(shown[0].icon, Icon::Warning);
     EXPECT_EQ(shown[0].defaultButton, DefaultButton::No);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"a", u"b", u"c"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"a", u"b", u"c"}));
 
     view.answers.push_back(Answer::Yes);
     form->pmnNewClick(kDelete);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"a", u"c"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"a", u"c"}));
     EXPECT_EQ(AliasFile(workDir).ListAliases(), (std::vector<std::string>{"a", "c"}));
     // The boxes follow the node the tree selected next.
     EXPECT_EQ(view.text[Box::Name], u"c");
-    EXPECT_EQ(Fields(), (Fields{u"9", u"10", u"11", u"12"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"9", u"10", u"11", u"12"}));
 }
 
 TEST_F(EditorTest, DeleteOfRootChangesNothing) {
@@ -94,7 +94,7 @@ TEST_F(EditorTest, DeleteOfRootChangesNothing) {
     view.SelectNode(view.RootNode());
     form->pmnNewClick(kDelete);
     EXPECT_EQ(FileBytes(), "[Kavrolis]\r\n[a]\r\n");
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"a", u"Kavrolis"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"a", u"Kavrolis"}));
 }
 
 TEST_F(EditorTest, TestRunsOffTheWindowWithButtonDisabledAndReports) {
@@ -171,7 +171,7 @@ TEST_F(RenameTest, EnterAsksOnceAndRenamesHeaderNodeAndSaves) {
     EXPECT_EQ(q[0].icon, Icon::None);
     EXPECT_EQ(q[0].defaultButton, DefaultButton::Yes);
     EXPECT_EQ(view.nameColour, Colour::Blue);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"alpha2", u"beta"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"alpha2", u"beta"}));
     EXPECT_EQ(form->OldName(), "alpha2");
 
     // The values stay under the renamed header, and saving goes there too.
@@ -214,7 +214,7 @@ TEST_F(RenameTest, FocusLeavingWhileAskingDoesNotAskAgain) {
     };
     form->edNameExit();
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"delta", u"beta"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"delta", u"beta"}));
 }
 
 TEST_F(RenameTest, RenameOntoAnotherAliasIsRefused) {
@@ -226,7 +226,7 @@ TEST_F(RenameTest, RenameOntoAnotherAliasIsRefused) {
     EXPECT_EQ(shown[0].kind, ShownBox::Error);
     EXPECT_NE(shown[0].text.find(u"BETA"), std::u16string::npos);
     EXPECT_EQ(FileBytes(), before);
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"alpha", u"beta"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"alpha", u"beta"}));
     EXPECT_EQ(view.text[Box::Name], u"alpha");
 }
 
@@ -254,7 +254,7 @@ TEST_F(RenameTest, RenameFollowsTheShownAliasNotTheKeyboardSelection) {
     view.SelectNode(view.Child(u"beta"));
     Type(u"omega");
     Enter();
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"omega", u"beta"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"omega", u"beta"}));
     EXPECT_EQ(AliasFile(workDir).ListAliases(), (std::vector<std::string>{"omega", "beta"}));
 }
 

