@@ -28,7 +28,6 @@
 namespace kvr {
 namespace {
 
-constexpr int kNodeRole = Qt::UserRole;
 // Outer size of the window: the client area plus a usual frame.
 constexpr int kOuterWidth = 748;
 constexpr int kOuterHeight = 323;
@@ -362,11 +361,9 @@ void TfmMain::PopupAt(const QPoint& globalPos) {
 // --- tree ------------------------------------------------------------------
 
 QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
-    auto* item = new QTreeWidgetItem(QStringList{ToQt(text)});
+    auto* item = new NodeItem(ToQt(text), static_cast<NodeId>(nodes_.size()));
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    const NodeId id = nextNode_++;
-    item->setData(0, kNodeRole, id);
-    nodes_.emplace(id, item);
+    nodes_.push_back(item);
     return item;
 }
 
@@ -374,22 +371,22 @@ void TfmMain::Forget(QTreeWidgetItem* item) {
     for (int i = 0; i < item->childCount(); ++i) {
         Forget(item->child(i));
     }
-    nodes_.erase(item->data(0, kNodeRole).toInt());
+    nodes_[static_cast<std::size_t>(IdOf(item))] = nullptr;
 }
 
 QTreeWidgetItem* TfmMain::Item(NodeId node) const {
-    const auto found = nodes_.find(node);
-    return found == nodes_.end() ? nullptr : found->second;
+    if (node < 0 || static_cast<std::size_t>(node) >= nodes_.size()) {
+        return nullptr;
+    }
+    return nodes_[static_cast<std::size_t>(node)];
 }
 
 NodeId TfmMain::RootNode() {
-    QTreeWidgetItem* first = TreeView1->topLevelItem(0);
-    return first == nullptr ? kNoNode : first->data(0, kNodeRole).toInt();
+    return IdOf(TreeView1->topLevelItem(0));
 }
 
 NodeId TfmMain::SelectedNode() {
-    QTreeWidgetItem* current = TreeView1->currentItem();
-    return current == nullptr ? kNoNode : current->data(0, kNodeRole).toInt();
+    return IdOf(TreeView1->currentItem());
 }
 
 void TfmMain::SelectNode(NodeId node) {
@@ -408,7 +405,7 @@ std::vector<NodeId> TfmMain::Children(NodeId node) {
     if (QTreeWidgetItem* item = Item(node)) {
         children.reserve(static_cast<std::size_t>(item->childCount()));
         for (int i = 0; i < item->childCount(); ++i) {
-            children.push_back(item->child(i)->data(0, kNodeRole).toInt());
+            children.push_back(IdOf(item->child(i)));
         }
     }
     return children;
@@ -440,7 +437,7 @@ NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {
     }
     QTreeWidgetItem* item = NewItem(text);
     parentItem->addChild(item);
-    return item->data(0, kNodeRole).toInt();
+    return IdOf(item);
 }
 
 NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
@@ -454,7 +451,7 @@ NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
     } else {
         TreeView1->addTopLevelItem(sibling);
     }
-    return sibling->data(0, kNodeRole).toInt();
+    return IdOf(sibling);
 }
 
 void TfmMain::DeleteNode(NodeId node) {

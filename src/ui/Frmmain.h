@@ -4,7 +4,7 @@
 // Each control carries its name as objectName and accessible description.
 #include <QWidget>
 
-#include <unordered_map>
+#include <vector>
 
 #include "editor/MainForm.h"
 #include "editor/MainView.h"
@@ -99,8 +99,9 @@ class TfmMain : public QWidget, public MainView {
     QAction* pmnDelete = nullptr;
     QAction* pmnTest = nullptr;
 
-    std::unordered_map<NodeId, QTreeWidgetItem*> nodes_;
-    NodeId nextNode_ = 0;
+    // Indexed by node id; ids are handed out in order and never reused, and a
+    // deleted node leaves nullptr behind.
+    std::vector<QTreeWidgetItem*> nodes_;
     bool running_ = false;  // RunWithoutInput is waiting for its work
 
     MainForm form_;  // last: it may call back into the view as it is built
