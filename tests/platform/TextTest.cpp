@@ -34,14 +34,6 @@ TEST(TextTest, ConvertsBig5AndUtf8BothWays) {
     EXPECT_EQ(Utf8ToUtf16(kUtf8Chinese), u"中文");
 }
 
-TEST(TextTest, PinnedCodePageIsReportedAndReleased) {
-    {
-        ScopedCodePage pin("windows-950");
-        EXPECT_NE(AnsiCodePage().find("950"), std::string::npos) << AnsiCodePage();
-    }
-    EXPECT_FALSE(AnsiCodePage().empty());
-}
-
 struct CaseRow {
     const char* label;
     const char* codePage;
