@@ -39,6 +39,22 @@ QString ToQt(const std::u16string& text) {
     return QString::fromStdU16String(text);
 }
 
+// Every item of the tree is one of these: the item knows its node id without
+// a QVariant per item.
+class NodeItem : public QTreeWidgetItem {
+  public:
+    NodeItem(const QString& text, NodeId id)
+        : QTreeWidgetItem(QStringList{text}, UserType), id_(id) {}
+    NodeId Id() const { return id_; }
+
+  private:
+    NodeId id_;
+};
+
+NodeId IdOf(const QTreeWidgetItem* item) {
+    return item == nullptr ? kNoNode : static_cast<const NodeItem*>(item)->Id();
+}
+
 // Shows every character of the password box as "*", whatever the style's own
 // mask character is.
 class StarMaskStyle : public QProxyStyle {

@@ -121,8 +121,10 @@ class MainWindowTest : public ::testing::Test {
         QTest::mouseClick(tree_->viewport(), Qt::LeftButton, {},
                           tree_->visualItemRect(item).center());
     }
-    // A right click on an item; the menu is read and closed once it shows.
-    std::vector<QString> RightClick(QTreeWidgetItem* item) {
+    // Opens the popup menu as a right click on an item does (or, with no item,
+    // as the keyboard's menu key does); the menu is read and closed once it
+    // shows.
+    std::vector<QString> OpenMenu(QTreeWidgetItem* item) {
         std::vector<QString> shown;
         QMenu* menu = window_->PopupMenu();
         QTimer::singleShot(50, [menu, &shown] {
@@ -133,9 +135,16 @@ class MainWindowTest : public ::testing::Test {
             }
             menu->close();
         });
-        const QPoint pos = tree_->visualItemRect(item).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree_->viewport()->mapToGlobal(pos));
-        QApplication::sendEvent(tree_->viewport(), &event);
+        if (item != nullptr) {
+            const QPoint pos = tree_->visualItemRect(item).center();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, pos,
+                                    tree_->viewport()->mapToGlobal(pos));
+            QApplication::sendEvent(tree_->viewport(), &event);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                    tree_->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(tree_, &event);
+        }
         return shown;
     }
 
@@ -307,13 +316,19 @@ TEST_F(MainWindowTest, RightClickSelectsTheNodeAndTheMenuFitsIt) {
     Open(Section("Alpha", "a") + Section("Beta", "b"));
     QTreeWidgetItem* beta = Child(1);
 
-    EXPECT_EQ(RightClick(beta), (std::vector<QString>{"pmnDelete", "pmnTest"}));
+    EXPECT_EQ(OpenMenu(beta), (std::vector<QString>{"pmnDelete", "pmnTest"}));
     EXPECT_EQ(tree_->currentItem(), beta);
     EXPECT_TRUE(beta->isSelected());
     EXPECT_EQ(BoxText("edName"), "Beta");
 
-    EXPECT_EQ(RightClick(tree_->topLevelItem(0)), (std::vector<QString>{"pmnNew"}));
+    EXPECT_EQ(OpenMenu(tree_->topLevelItem(0)), (std::vector<QString>{"pmnNew"}));
     EXPECT_EQ(BoxText("edName"), "");
+
+    // The menu key serves the selected node, wherever the pointer is.
+    tree_->setCurrentItem(Child(0));
+    EXPECT_EQ(OpenMenu(nullptr), (std::vector<QString>{"pmnDelete", "pmnTest"}));
+    EXPECT_EQ(tree_->currentItem(), Child(0));
+    EXPECT_EQ(BoxText("edName"), "Alpha");
     EXPECT_EQ(window_->PopupMenu(), Find<QMenu>("pmMenu"));  // the same menu every time
 }
 
