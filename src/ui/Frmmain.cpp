@@ -160,6 +160,7 @@ void TfmMain::BuildControls() {
     // Only a click runs the handler: moving the selection with the keys loads
     // nothing.
     connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { form_.TreeView1Click(); });
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, [this] { CreatePendingItems(); });
 
     Panel1 = new QFrame(this);
     Name(Panel1, "Panel1");
@@ -376,11 +377,36 @@ void TfmMain::PopupAt(const QPoint& globalPos) {
 
 // --- tree ------------------------------------------------------------------
 
-QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
-    auto* item = new NodeItem(ToQt(text), static_cast<NodeId>(nodes_.size()));
+QTreeWidgetItem* TfmMain::MakeItem(const std::u16string& text, NodeId id) {
+    auto* item = new NodeItem(ToQt(text), id);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
+
+QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
+    CreatePendingItems();  // keeps ids in the order the nodes were added
+    QTreeWidgetItem* item = MakeItem(text, static_cast<NodeId>(nodes_.size()));
     nodes_.push_back(item);
     return item;
+}
+
+void TfmMain::CreatePendingItems() const {
+    if (pending_.parent == nullptr) {
+        return;
+    }
+    PendingChildren batch = std::move(pending_);
+    pending_ = {};
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(batch.texts.size()));
+    auto& nodes = const_cast<std::vector<QTreeWidgetItem*>&>(nodes_);
+    for (std::size_t i = 0; i < batch.texts.size(); ++i) {
+        const NodeId id = batch.firstId + static_cast<NodeId>(i);
+        QTreeWidgetItem* item = MakeItem(batch.texts[i], id);
+        nodes[static_cast<std::size_t>(id)] = item;
+        items.append(item);
+    }
+    batch.parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    batch.parent->addChildren(items);  // one insertion for the lot
 }
 
 void TfmMain::Forget(QTreeWidgetItem* item) {
@@ -394,6 +420,7 @@ QTreeWidgetItem* TfmMain::Item(NodeId node) const {
     if (node < 0 || static_cast<std::size_t>(node) >= nodes_.size()) {
         return nullptr;
     }
+    CreatePendingItems();
     return nodes_[static_cast<std::size_t>(node)];
 }
 
@@ -435,15 +462,16 @@ void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
 
 void TfmMain::AddChildren(NodeId parent, const std::vector<std::u16string>& texts) {
     QTreeWidgetItem* parentItem = Item(parent);
-    if (parentItem == nullptr) {
+    if (parentItem == nullptr || texts.empty()) {
         return;
     }
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(texts.size()));
-    for (const std::u16string& text : texts) {
-        items.append(NewItem(text));
-    }
-    parentItem->addChildren(items);  // one insertion for the lot
+    // The items are made when first needed; until then the parent shows that
+    // it can be opened.
+    pending_.parent = parentItem;
+    pending_.firstId = static_cast<NodeId>(nodes_.size());
+    pending_.texts = texts;
+    nodes_.resize(nodes_.size() + texts.size(), nullptr);
+    parentItem->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
 }
 
 NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {

@@ -76,6 +76,7 @@ class TfmMain : public QWidget, public MainView {
     void PopupAt(const QPoint& globalPos);
     QLineEdit* BoxWidget(Box box) const;
     QTreeWidgetItem* NewItem(const std::u16string& text);
+    static QTreeWidgetItem* MakeItem(const std::u16string& text, NodeId id);
     void Forget(QTreeWidgetItem* item);
 
     QTreeWidget* TreeView1 = nullptr;
@@ -102,6 +103,16 @@ class TfmMain : public QWidget, public MainView {
     // Indexed by node id; ids are handed out in order and never reused, and a
     // deleted node leaves nullptr behind.
     std::vector<QTreeWidgetItem*> nodes_;
+    // Children listed at start-up wait here, their ids already given out,
+    // until anything needs their items (the user opens the root, a command
+    // touches the tree): thousands of aliases cost nothing while collapsed.
+    struct PendingChildren {
+        QTreeWidgetItem* parent = nullptr;
+        NodeId firstId = kNoNode;
+        std::vector<std::u16string> texts;
+    };
+    mutable PendingChildren pending_;
+    void CreatePendingItems() const;
     bool running_ = false;  // RunWithoutInput is waiting for its work
 
     MainForm form_;  // last: it may call back into the view as it is built

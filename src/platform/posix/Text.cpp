@@ -358,6 +358,21 @@ int CompareLocale(std::string_view a, std::string_view b) {
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
+std::string CollationKey(std::u16string_view u) {
+    UCollator* collator = CurrentCollator();
+    std::string key(u.size() * 4 + 16, '\0');
+    for (;;) {
+        int32_t n = ucol_getSortKey(collator, u.data(), static_cast<int32_t>(u.size()),
+                                    reinterpret_cast<uint8_t*>(key.data()),
+                                    static_cast<int32_t>(key.size()));
+        if (n <= static_cast<int32_t>(key.size())) {
+            key.resize(n > 0 ? static_cast<size_t>(n) - 1 : 0);  // without the final NUL
+            return key;
+        }
+        key.resize(static_cast<size_t>(n));
+    }
+}
+
 bool EndsWithSingleByte(std::string_view text, char c) {
     if (text.empty() || text.back() != c) {
         return false;
