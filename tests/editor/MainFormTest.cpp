@@ -2,6 +2,7 @@
 
 #include "editor/EditorFixture.h"
 #include "platform/Errors.h"
+#include "settings/PublishMachineSettings.h"
 
 namespace kvr::test {
 namespace {
@@ -181,6 +182,39 @@ TEST_F(EditorTest, FailedPublicationStillListsAliases) {
     auto shown = view.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, u"Invalid data type for 'x'");  // "'" sorts before "."
+}
+
+// The real publication, over registries that cannot take it: the editor
+// starts all the same, with its aliases listed and nothing shown.
+TEST_F(EditorTest, StartsNormallyWhateverTheRegistryHolds) {
+    WriteBytes(FilePath(), "[b]\r\n[a]\r\n");
+    WriteBytes(dir.File("plain"), "x");
+    const std::string dword =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\"Vesk_UDP_Port\"=dword:00001f90\r\n";
+    WriteBytes(dir.File("dword.reg"), dword);
+    struct Row {
+        const char* label;
+        std::string registry;
+    } rows[] = {{"parent is a file", dir.File("plain") + "/registry.reg"},
+                {"port value is a DWORD", dir.File("dword.reg")}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        FakeView screen;
+        MainFormServices s;
+        s.currentDirectory = [this] { return workDir; };
+        s.publishSettings = [&](const std::string& d) { PublishMachineSettings(d, row.registry); };
+        MainForm editor(screen, s);
+        editor.FormCreate();
+        editor.FormActivate();
+        EXPECT_EQ(screen.ChildTexts(), (Texts{u"a", u"b"}));
+        EXPECT_TRUE(screen.boxes.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("plain") + "/registry.reg"));
+    // The DWORD stays as it was; the blank ports and the work directory are added.
+    const std::string after = ReadBytes(dir.File("dword.reg"));
+    EXPECT_NE(after.find("\"Vesk_UDP_Port\"=dword:00001f90\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\"KVRPath\"=\"" + workDir + "\""), std::string::npos);
+    EXPECT_NE(after.find("\"Faddokin_UDP_Port\"=\"\""), std::string::npos);
 }
 
 TEST_F(EditorTest, Big5FileHoldsCodePageBytes) {
