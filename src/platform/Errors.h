@@ -7,37 +7,37 @@
 namespace kvr {
 
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // "'%s' is not a valid integer value"
 class ConvertError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // "Cannot open file %s", "Cannot create file %s"
 class FileError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // "Unable to write to %s"
 class ProfileError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // "List index out of bounds (%d)"
 class ListError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // "Invalid data type for '%s'"
 class RegistryError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

@@ -24,7 +24,11 @@ LocalTime GetLocalTime() {
 
 // The POSIX locale has no separate time or date separator; these are the ones
 // every locale the program meets here uses.
-char TimeSeparator() { return ':'; }
-char DateSeparator() { return '/'; }
+char TimeSeparator() {
+    return ':';
+}
+char DateSeparator() {
+    return '/';
+}
 
 }  // namespace kvr::platform

@@ -116,6 +116,8 @@ std::string CurrentDirectory() {
     return dir;
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
 
 }  // namespace kvr::platform
