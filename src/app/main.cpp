@@ -13,16 +13,14 @@
 #include <exception>
 
 #include "editor/MainForm.h"
-#include "platform/Errors.h"
-#include "platform/Text.h"
 #include "ui/AppTitle.h"
 #include "ui/Frmmain.h"
 
 namespace {
 
-void ShowFatal(const std::u16string& message) {
+void ShowFatal(const std::u16string& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
-                    QString::fromStdU16String(kvr::ErrorBoxText(message)), QMessageBox::Ok);
+                    QString::fromStdU16String(text), QMessageBox::Ok);
     box.exec();
 }
 
@@ -46,8 +44,8 @@ int main(int argc, char* argv[]) {
         fmMain.show();
         fmMain.activateWindow();
         return QApplication::exec();
-    } catch (const kvr::Error& failure) {
-        ShowFatal(kvr::platform::AnsiToUnicode(failure.what()));
+    } catch (const std::exception& failure) {
+        ShowFatal(kvr::FailureText(failure));
     } catch (...) {
         ShowFatal(u"");
     }

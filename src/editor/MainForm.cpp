@@ -73,6 +73,14 @@ std::vector<std::u16string> SortedForDisplay(const std::vector<std::string>& nam
 
 }  // namespace
 
+std::u16string FailureText(const std::exception& failure) {
+    // Only the program's own errors carry a text meant for the user.
+    if (dynamic_cast<const Error*>(&failure) != nullptr) {
+        return ErrorBoxText(Unicode(failure.what()));
+    }
+    return {};
+}
+
 MainFormServices MainFormServices::Machine() {
     MainFormServices s;
     s.currentDirectory = platform::CurrentDirectory;
@@ -97,17 +105,8 @@ void MainForm::Guarded(Step&& step) {
     try {
         step();
     } catch (const std::exception& failure) {
-        ShowFailure(failure);
+        view_.ShowError(FailureText(failure));
     } catch (...) {
-        view_.ShowError(u"");
-    }
-}
-
-void MainForm::ShowFailure(const std::exception& failure) {
-    // Only the program's own errors carry a text meant for the user.
-    if (dynamic_cast<const Error*>(&failure) != nullptr) {
-        view_.ShowError(ErrorBoxText(Unicode(failure.what())));
-    } else {
         view_.ShowError(u"");
     }
 }
@@ -128,10 +127,7 @@ void MainForm::FormActivate() {
     bFirstActivate = false;
 
     std::vector<std::u16string> failures;
-    auto remember = [&](const std::exception& e) {
-        failures.push_back(dynamic_cast<const Error*>(&e) ? ErrorBoxText(Unicode(e.what()))
-                                                          : std::u16string());
-    };
+    auto remember = [&](const std::exception& e) { failures.push_back(FailureText(e)); };
 
     sWorkDir = services_.currentDirectory();
     file_.emplace(sWorkDir);

@@ -61,7 +61,6 @@ class MainForm {
   private:
     template <class Step>
     void Guarded(Step&& step);
-    void ShowFailure(const std::exception& failure);
 
     void ClearAliasFields();
     void LoadAlias();
@@ -94,5 +93,8 @@ class MainForm {
 // The error box's text: the message, with "." appended when its last character
 // sorts after ".".
 std::u16string ErrorBoxText(const std::u16string& message);
+// What the error box says for a failure: the error box text of the program's
+// own errors, nothing for anything else.
+std::u16string FailureText(const std::exception& failure);
 
 }  // namespace kvr
