@@ -157,6 +157,13 @@ std::optional<std::string> WriteProfileValue(std::string_view file, std::string_
     if (ProfileSectionName(keyLine)) {
         return std::nullopt;  // it would read back as a section header
     }
+    // A name ending in the lead byte of a double-byte character would take the
+    // "]" as its trail byte: the header would not read back, and every write
+    // would append the section again.
+    const std::string header = "[" + std::string(section) + "]";
+    if (ProfileSectionName(header) != section) {
+        return std::nullopt;
+    }
 
     Place place = Find(file, section, key);
     std::string out;
@@ -178,7 +185,7 @@ std::optional<std::string> WriteProfileValue(std::string_view file, std::string_
         if (!file.empty() && file.back() != '\r' && file.back() != '\n') {
             out.append("\r\n");
         }
-        out.append("[").append(section).append("]\r\n");
+        out.append(header).append("\r\n");
         out.append(keyLine).append("\r\n");
     }
     return out;

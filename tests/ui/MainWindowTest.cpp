@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -104,10 +105,14 @@ class MainWindowTest : public ::testing::Test {
         }
     }
 
+    // A missing control fails the test that looks for it, not the program:
+    // GoogleTest reports the exception and goes on with the next test.
     template <class T>
     T* Find(const char* name) {
         T* found = window_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
+        if (found == nullptr) {
+            throw std::runtime_error(std::string("no control named ") + name);
+        }
         return found;
     }
     QString BoxText(const char* name) { return Find<QLineEdit>(name)->text(); }
@@ -350,7 +355,7 @@ TEST_F(MainWindowTest, NewAliasComesFromTheNameDialog) {
         QTest::keyClicks(dialog->Box(), "ignored");
         QTest::keyClick(dialog->Box(), Qt::Key_Escape);
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    Find<QAction>("pmnNew")->trigger();
     EXPECT_EQ(ChildCount(), 1);
 
     // Enter takes the name.
@@ -366,7 +371,7 @@ TEST_F(MainWindowTest, NewAliasComesFromTheNameDialog) {
         QTest::keyClicks(dialog->Box(), "  Gamma ");
         QTest::keyClick(dialog->Box(), Qt::Key_Return);
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    Find<QAction>("pmnNew")->trigger();
     QTreeWidgetItem* root = tree_->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
     EXPECT_EQ(root->child(1)->text(0), "Gamma");
@@ -383,7 +388,7 @@ TEST_F(MainWindowTest, DeleteMovesTheSelectionToTheNextNode) {
         EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
         box->button(QMessageBox::Yes)->click();
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnDelete")->trigger();
+    Find<QAction>("pmnDelete")->trigger();
 
     QTreeWidgetItem* root = tree_->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 1);
