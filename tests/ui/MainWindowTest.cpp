@@ -48,7 +48,8 @@ struct BoxSeen {
 // Waits for the next modal window, lets `answer` act on it and closes it.
 // Returns the box's contents through `seen` (when it is a message box).
 void AnswerNextModal(std::function<void(QWidget*)> answer, BoxSeen* seen = nullptr) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QApplication::instance());
+    timer->setObjectName(QStringLiteral("AnswerNextModal"));
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, answer, seen] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -103,6 +104,10 @@ class MainWindowTest : public ::testing::Test {
         if (window_) {
             window_->close();
         }
+        // A test that failed before its box showed must not answer the next test's.
+        const auto pending = QApplication::instance()->findChildren<QTimer*>(
+            QStringLiteral("AnswerNextModal"), Qt::FindDirectChildrenOnly);
+        qDeleteAll(pending);
     }
 
     // A missing control fails the test that looks for it, not the program:
@@ -448,6 +453,38 @@ TEST_F(MainWindowTest, ConnectionTestBlocksInputAndReportsTheOutcome) {
     }
     ASSERT_FALSE(connectionStrings_.empty());
     EXPECT_NE(connectionStrings_[0].find("server=srv-Alpha;"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ReturnInTheNameBoxRenames) {
+    Open(Section("Alpha", "a"));
+    ClickItem(Child(0));
+    auto* name = Find<QLineEdit>("edName");
+    name->setFocus(Qt::TabFocusReason);
+    name->selectAll();
+    QTest::keyClicks(name, "Beta");
+
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    QTest::keyClick(name, Qt::Key_Return);  // the main key, not the keypad's Enter
+
+    EXPECT_EQ(Child(0)->text(0), "Beta");
+    EXPECT_TRUE(AliasFile(dir_.Path()).HasAliasHeader("Beta"));
+}
+
+TEST_F(MainWindowTest, ErrorBoxShowsTheErrorIcon) {
+    Open(Section("Alpha", "a"));
+    ClickItem(Child(0));
+    Find<QLineEdit>("edDatabaseName")->setText(QString(CEncrpyt::kMaxValueLength + 1, 'x'));
+
+    BoxSeen seen;
+    AnswerNextModal(ClickOk, &seen);
+    QTest::mouseClick(Find<QPushButton>("btnSave"), Qt::LeftButton);
+
+    EXPECT_EQ(seen.caption, "Kavrolis");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
 }
 
 TEST(NameDialog, EnterAcceptsAndEscapeRejects) {
