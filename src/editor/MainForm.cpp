@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "settings/PublishMachineSettings.h"
+#include "store/AliasName.h"
 #include "store/KeyStamp.h"
 
 namespace kvr {
@@ -34,8 +36,43 @@ std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }
 
-std::string TrimmedCopy(std::string_view text) {
-    return std::string(platform::Trim(text));
+// Trim on Unicode text: the same characters go as on the bytes, since no byte
+// of a multi-byte character is 0x20 or less.
+std::u16string TrimmedText(std::u16string_view text) {
+    auto blank = [](char16_t c) { return c <= 0x20; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::u16string(text);
+}
+
+// A character for a message: itself in corner brackets and its code point,
+// which also tells characters apart that look alike or show as nothing.
+std::u16string Quoted(const std::u16string& character) {
+    char32_t code = character.empty() ? 0 : character[0];
+    if (character.size() == 2) {
+        code = 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
+               (static_cast<char32_t>(character[1]) - 0xDC00);
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+    return u"「" + character + u"」（" + Unicode(hex) + u"）";
+}
+
+// Why a name cannot be an alias's, for the refusal of add and rename.
+std::u16string NameProblemText(const std::string& name, NameProblem problem) {
+    if (problem == NameProblem::RootText) {
+        return u"KVR別名不可為" + Unicode(name) + u"，這是樹狀圖根節點的名稱";
+    }
+    auto control = std::find_if(name.begin(), name.end(),
+                                [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    std::u16string character(1, static_cast<char16_t>(*control));
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(*control));
+    return u"KVR別名不可含有換行或其他控制字元（此名稱含有 " + Unicode(hex) + u"）";
 }
 
 // Runs a step when the scope ends, however it ends.
@@ -51,24 +88,37 @@ class Finally {
     F f_;
 };
 
-// The names in the user's locale order (letter case counting), as Unicode.
-// One collation key per name keeps start-up fast for large files.
-std::vector<std::u16string> SortedForDisplay(const std::vector<std::string>& names) {
-    std::vector<std::pair<std::string, std::u16string>> entries;
+// The names in the user's locale order (letter case counting): their bytes,
+// and their texts as shown. One collation key per name keeps start-up fast for
+// large files.
+struct SortedNames {
+    std::vector<std::string> names;
+    std::vector<std::u16string> texts;
+};
+
+SortedNames SortedForDisplay(std::vector<std::string> names) {
+    struct Entry {
+        std::string key;
+        std::u16string text;
+        std::string name;
+    };
+    std::vector<Entry> entries;
     entries.reserve(names.size());
-    for (const std::string& name : names) {
+    for (std::string& name : names) {
         std::u16string text = Unicode(name);
         std::string key = platform::CollationKey(text);
-        entries.emplace_back(std::move(key), std::move(text));
+        entries.push_back({std::move(key), std::move(text), std::move(name)});
     }
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::u16string> texts;
-    texts.reserve(entries.size());
-    for (auto& entry : entries) {
-        texts.push_back(std::move(entry.second));
+                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    SortedNames sorted;
+    sorted.names.reserve(entries.size());
+    sorted.texts.reserve(entries.size());
+    for (Entry& entry : entries) {
+        sorted.names.push_back(std::move(entry.name));
+        sorted.texts.push_back(std::move(entry.text));
     }
-    return texts;
+    return sorted;
 }
 
 }  // namespace
@@ -140,7 +190,14 @@ void MainForm::FormActivate() {
     NodeId root = view_.RootNode();
     view_.SelectNode(root);
     try {
-        view_.AddChildren(root, SortedForDisplay(file_->ListAliases()));
+        SortedNames sorted = SortedForDisplay(file_->ListAliases());
+        const std::size_t before = view_.Children(root).size();
+        view_.AddChildren(root, sorted.texts);
+        // The new nodes are the last ones; each keeps its name's bytes.
+        std::vector<NodeId> children = view_.Children(root);
+        for (std::size_t i = 0; i < sorted.names.size() && before + i < children.size(); ++i) {
+            names_[children[before + i]] = std::move(sorted.names[i]);
+        }
         // Sorted before they are added, so only the collapsed tree remains to show.
         view_.FullCollapse();
     } catch (const std::exception& e) {
@@ -166,6 +223,15 @@ bool MainForm::IsRoot(NodeId node) {
     return node == kNoNode || view_.NodeText(node) == kRootText;
 }
 
+std::string MainForm::NameOf(NodeId node) {
+    auto found = names_.find(node);
+    if (found != names_.end()) {
+        return found->second;
+    }
+    // Every alias node is made with its bytes; this is a node of the view's own.
+    return platform::UnicodeToAnsi(view_.NodeText(node)).value_or(std::string());
+}
+
 AliasFile& MainForm::File() {
     if (!file_) {
         file_.emplace(sWorkDir.empty() ? services_.currentDirectory() : sWorkDir);
@@ -173,8 +239,27 @@ AliasFile& MainForm::File() {
     return *file_;
 }
 
-std::string MainForm::AnsiText(Box box) {
-    return platform::UnicodeToAnsi(view_.Text(box));
+std::optional<std::string> MainForm::Storable(const std::u16string& text,
+                                              const std::u16string& what,
+                                              const std::u16string& outcome) {
+    std::size_t bad = platform::FirstUnstorable(text);
+    if (bad == platform::kAllStorable) {
+        if (auto bytes = platform::UnicodeToAnsi(text)) {
+            return bytes;
+        }
+    }
+    view_.ShowError(what + u"中的字元" + Quoted(platform::CharacterAt(text, bad)) +
+                    u"無法以本機的字碼頁儲存，" + outcome);
+    return std::nullopt;
+}
+
+bool MainForm::UsableName(const std::string& name, const std::u16string& outcome) {
+    NameProblem problem = CheckAliasName(name);
+    if (problem == NameProblem::None) {
+        return true;
+    }
+    view_.ShowError(NameProblemText(name, problem) + u"，" + outcome);
+    return false;
 }
 
 void MainForm::TreeView1Click() {
@@ -184,10 +269,9 @@ void MainForm::TreeView1Click() {
             ClearAliasFields();
             return;
         }
-        std::u16string text = view_.NodeText(node);
-        sAlias = platform::UnicodeToAnsi(text);
+        sAlias = NameOf(node);
         aliasNode_ = node;
-        view_.SetText(Box::Name, text);
+        view_.SetText(Box::Name, view_.NodeText(node));
         LoadAlias();
     });
 }
@@ -197,6 +281,7 @@ void MainForm::ClearAliasFields() {
     view_.SetTestEnabled(false);
     sAlias.clear();
     aliasNode_ = kNoNode;
+    loadedNode_ = kNoNode;
     for (const Field& field : kFields) {
         view_.SetText(field.box, u"");
     }
@@ -209,19 +294,33 @@ void MainForm::LoadAlias() {
     // Every box is filled, each from its own value: a value that cannot be
     // decoded shows empty rather than leaving the previous alias's text there,
     // where the next save would write it into this alias.
+    // What was loaded is kept: a box the user leaves as it was saves its
+    // stored text again, so bytes the code page cannot show are never lost.
     std::optional<std::string> failure;
-    for (const Field& field : kFields) {
-        std::u16string text;
+    bool unreadable = !platform::IsValidAnsi(sAlias);
+    loadedNode_ = kNoNode;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        LoadedField& loaded = loaded_[i];
+        loaded.stored = File().ReadAliasField(sAlias, kFields[i].key);
+        loaded.shown.clear();
         try {
-            text = Unicode(Cipher->Decrypt(File().ReadAliasField(sAlias, field.key)));
+            std::string value = Cipher->Decrypt(loaded.stored);
+            unreadable = unreadable || !platform::IsValidAnsi(value);
+            loaded.shown = Unicode(value);
         } catch (const ConvertError& e) {
             if (!failure) {
                 failure = e.what();
             }
         }
-        view_.SetText(field.box, text);
+        view_.SetText(kFields[i].box, loaded.shown);
     }
+    loadedNode_ = aliasNode_;
     view_.SetTestEnabled(true);
+    if (unreadable && warned_.insert(sAlias).second) {
+        view_.ShowMessage(u"KVR別名[" + Unicode(sAlias) +
+                          u"]有部分文字不是本機字碼頁的字元，無法顯示，以 \uFFFD 代替。"
+                          u"未更改的欄位存檔時保留原有內容。");
+    }
     if (failure) {
         throw ConvertError(*failure);
     }
@@ -240,21 +339,39 @@ void MainForm::SaveAlias() {
     }
     // Every value is checked before the first one is written, so a save never
     // stores half an alias.
-    std::array<std::string, kFields.size()> values;
+    // A box the user did not change keeps its stored text exactly.
+    const bool loaded = loadedNode_ == aliasNode_ && aliasNode_ != kNoNode;
+    std::array<std::u16string, kFields.size()> texts;
+    std::array<std::optional<std::string>, kFields.size()> values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        values[i] = AnsiText(kFields[i].box);
-        if (!CEncrpyt::CanEncrypt(values[i])) {
+        texts[i] = view_.Text(kFields[i].box);
+        if (loaded && texts[i] == loaded_[i].shown && !loaded_[i].stored.empty()) {
+            continue;
+        }
+        values[i] = Storable(texts[i], kFields[i].label, u"未寫入任何欄位。");
+        if (!values[i]) {
+            return;
+        }
+        if (!CEncrpyt::CanEncrypt(*values[i])) {
             view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
                             Unicode(std::to_string(CEncrpyt::kMaxValueLength)) +
-                            u" 個位元組，現為 " + Unicode(std::to_string(values[i].size())) +
+                            u" 個位元組，現為 " + Unicode(std::to_string(values[i]->size())) +
                             u" 個）。未寫入任何欄位。");
             return;
         }
     }
+    std::array<std::string, kFields.size()> stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        File().WriteAliasField(sAlias, kFields[i].key,
-                               Cipher->Encrypt(KeyStamp(services_.clock()), values[i]));
+        stored[i] = values[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), *values[i])
+                              : loaded_[i].stored;
     }
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        File().WriteAliasField(sAlias, kFields[i].key, stored[i]);
+    }
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        loaded_[i] = {stored[i], texts[i]};
+    }
+    loadedNode_ = aliasNode_;
     view_.ShowMessage(u"存檔完成!!");
 }
 
@@ -330,7 +447,7 @@ void MainForm::pmnNewClick(int tag) {
 
 NodeId MainForm::FindAliasNode(const std::string& name) {
     for (NodeId child : view_.Children(view_.RootNode())) {
-        if (platform::EqualsIgnoreCase(platform::UnicodeToAnsi(view_.NodeText(child)), name)) {
+        if (platform::EqualsIgnoreCase(NameOf(child), name)) {
             return child;
         }
     }
@@ -343,8 +460,17 @@ void MainForm::NewAlias() {
     if (!typed) {
         return;
     }
-    const std::string name = TrimmedCopy(platform::UnicodeToAnsi(*typed));
-    if (name.empty()) {
+    const std::u16string text = TrimmedText(*typed);
+    if (text.empty()) {
+        return;
+    }
+    const std::optional<std::string> storable =
+        Storable(text, u"KVR別名[" + text + u"]", u"未新增KVR別名。");
+    if (!storable) {
+        return;
+    }
+    const std::string& name = *storable;
+    if (!UsableName(name, u"未新增KVR別名。")) {
         return;
     }
     NodeId root = view_.RootNode();
@@ -354,6 +480,7 @@ void MainForm::NewAlias() {
         NodeId existing = FindAliasNode(name);
         if (existing == kNoNode) {
             existing = view_.AddChild(root, Unicode(name));
+            names_[existing] = name;
         }
         view_.FullExpand(root);
         view_.SelectNode(existing);
@@ -362,11 +489,10 @@ void MainForm::NewAlias() {
     }
     File().AddAliasHeader(name);
     NodeId selected = view_.SelectedNode();
-    if (IsRoot(selected)) {
-        view_.AddChild(selected == kNoNode ? root : selected, Unicode(name));
-    } else {
-        view_.AddSibling(selected, Unicode(name));
-    }
+    NodeId added = IsRoot(selected)
+                       ? view_.AddChild(selected == kNoNode ? root : selected, Unicode(name))
+                       : view_.AddSibling(selected, Unicode(name));
+    names_[added] = name;
     view_.FullExpand(root);
 }
 
@@ -381,10 +507,12 @@ void MainForm::DeleteAlias() {
     if (answer != Answer::Yes || name == kRootText) {
         return;
     }
-    File().DeleteAliasSection(platform::UnicodeToAnsi(name));
+    File().DeleteAliasSection(NameOf(node));
     if (aliasNode_ == node) {
         aliasNode_ = kNoNode;
+        loadedNode_ = kNoNode;
     }
+    names_.erase(node);
     view_.DeleteNode(node);
     TreeView1Click();
 }
@@ -395,14 +523,25 @@ void MainForm::edNameEnter() {
     if (renaming_) {
         return;
     }
-    sOldName = TrimmedCopy(AnsiText(Box::Name));
+    RememberOldName();
+}
+
+void MainForm::RememberOldName() {
+    oldNameText_ = TrimmedText(view_.Text(Box::Name));
+    // The box shows the alias's name as decoded; its bytes are the node's, so
+    // a name the code page cannot show can still be renamed.
+    if (aliasNode_ != kNoNode && oldNameText_ == TrimmedText(view_.NodeText(aliasNode_))) {
+        sOldName = sAlias;
+    } else {
+        sOldName = platform::UnicodeToAnsi(oldNameText_).value_or(std::string());
+    }
 }
 
 void MainForm::edNameKeyDown(int key) {
     view_.SetNameColour(Colour::Red);
     if (key == kEnterKey) {
         edNameExit();
-        sOldName = TrimmedCopy(AnsiText(Box::Name));
+        RememberOldName();
     }
 }
 
@@ -412,32 +551,40 @@ void MainForm::edNameExit() {
         return;
     }
     Guarded([&] {
-        const std::string newName = TrimmedCopy(AnsiText(Box::Name));
-        if (newName == sOldName) {
+        const std::u16string newText = TrimmedText(view_.Text(Box::Name));
+        if (newText == oldNameText_) {
             return;
         }
-        RenameAlias(newName);
+        RenameAlias(newText);
     });
 }
 
 void MainForm::RestoreName() {
-    view_.SetText(Box::Name, Unicode(sOldName));
+    view_.SetText(Box::Name, oldNameText_);
     view_.SetNameColour(Colour::Blue);
 }
 
-void MainForm::RenameAlias(const std::string& newName) {
+void MainForm::RenameAlias(const std::u16string& newText) {
     // With the root shown there is no alias to rename, and an emptied box
     // names nothing: put the box back without asking.
-    if (sAlias.empty() || aliasNode_ == kNoNode || newName.empty()) {
+    if (sAlias.empty() || aliasNode_ == kNoNode || newText.empty()) {
         RestoreName();
         return;
     }
+    const std::u16string unchanged = u"KVR別名" + oldNameText_ + u"未更改。";
+    const std::optional<std::string> storable =
+        Storable(newText, u"KVR別名[" + newText + u"]", unchanged);
+    if (!storable || !UsableName(*storable, unchanged)) {
+        RestoreName();
+        return;
+    }
+    const std::string& newName = *storable;
     // A name that another header carries would leave one of the two sections
     // unreachable. A change of letter case alone is the same header.
     if (!platform::EqualsIgnoreCase(newName, sOldName) && File().HasAliasHeader(newName)) {
         RestoreName();
-        view_.ShowError(u"KVR別名[" + Unicode(newName) + u"]已存在，無法將KVR別名" +
-                        Unicode(sOldName) + u"更改為此名稱。");
+        view_.ShowError(u"KVR別名[" + newText + u"]已存在，無法將KVR別名" + oldNameText_ +
+                        u"更改為此名稱。");
         return;
     }
 
@@ -445,9 +592,8 @@ void MainForm::RenameAlias(const std::string& newName) {
     {
         renaming_ = true;
         Finally done([&] { renaming_ = false; });
-        answer =
-            view_.Ask(u"是否將KVR別名" + Unicode(sOldName) + u"更改為" + Unicode(newName) + u"？",
-                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes);
+        answer = view_.Ask(u"是否將KVR別名" + oldNameText_ + u"更改為" + newText + u"？",
+                           u"訊息！注意！注意！", Icon::None, DefaultButton::Yes);
     }
     if (answer != Answer::Yes) {
         RestoreName();
@@ -463,6 +609,7 @@ void MainForm::RenameAlias(const std::string& newName) {
     }
     if (found) {
         view_.SetNodeText(aliasNode_, Unicode(newName));
+        names_[aliasNode_] = newName;
         // Later saves go to the renamed section.
         sAlias = newName;
     }

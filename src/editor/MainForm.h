@@ -3,9 +3,12 @@
 // forwards its events here; everything the user sees goes through MainView.
 // Handlers never throw: a failure ends the handler and is shown in the error
 // box, and the window goes on.
+#include <array>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
 
 #include "dbtest/ConnectionTest.h"
 #include "editor/MainView.h"
@@ -68,13 +71,21 @@ class MainForm {
     void TestConnection();
     void NewAlias();
     void DeleteAlias();
-    void RenameAlias(const std::string& newName);
+    void RenameAlias(const std::u16string& newText);
+    void RememberOldName();
     void RestoreName();
 
     bool IsRoot(NodeId node);
+    // The bytes of the node's name as the file holds them.
+    std::string NameOf(NodeId node);
     NodeId FindAliasNode(const std::string& name);
     AliasFile& File();
-    std::string AnsiText(Box box);
+    // The text as ANSI bytes; when the code page cannot hold one of its
+    // characters, shows which one in what (a field or a name) and outcome.
+    std::optional<std::string> Storable(const std::u16string& text, const std::u16string& what,
+                                        const std::u16string& outcome);
+    // Whether the alias file takes the name; else says why, and outcome.
+    bool UsableName(const std::string& name, const std::u16string& outcome);
 
     MainView& view_;
     MainFormServices services_;
@@ -86,8 +97,20 @@ class MainForm {
 
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
-    NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
-    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
+    NodeId aliasNode_ = kNoNode;                     // the node whose alias the boxes show
+    std::unordered_map<NodeId, std::string> names_;  // each alias node's name bytes
+    std::set<std::string> warned_;                   // aliases told that some text cannot be shown
+    std::u16string oldNameText_;  // the rename box's trimmed text when it was entered
+
+    // The alias as loaded into the boxes: each field's stored text and the
+    // text shown for it.
+    struct LoadedField {
+        std::string stored;
+        std::u16string shown;
+    };
+    std::array<LoadedField, 4> loaded_;
+    NodeId loadedNode_ = kNoNode;  // whose fields loaded_ holds
+    bool renaming_ = false;        // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character

@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "store/AliasName.h"
 
 namespace kvr {
 
@@ -69,6 +70,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 std::string HeaderOf(const std::string& name) {
     return "[" + name + "]";
+}
+
+// Header operations never take a name that would break the file or the tree.
+void RefuseUnusableName(const std::string& name) {
+    NameProblem problem = CheckAliasName(name);
+    if (problem != NameProblem::None) {
+        throw NameError(problem);
+    }
 }
 
 // The first line equal to "[name]" ignoring letter case, or lines.size().
@@ -145,6 +154,7 @@ void AliasFile::SaveLines(const std::vector<std::string>& lines) const {
 }
 
 void AliasFile::AddAliasHeader(const std::string& name) {
+    RefuseUnusableName(name);
     std::vector<std::string> lines = LoadLines();
     if (IndexOf(lines, name) == lines.size()) {
         lines.push_back(HeaderOf(name));
@@ -169,6 +179,7 @@ void AliasFile::DeleteAliasSection(const std::string& name) {
 }
 
 bool AliasFile::RenameAliasHeader(const std::string& oldName, const std::string& newName) {
+    RefuseUnusableName(newName);
     std::vector<std::string> lines = LoadLines();
     size_t header = IndexOf(lines, oldName);
     bool found = header < lines.size();

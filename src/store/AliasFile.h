@@ -30,13 +30,16 @@ class AliasFile {
     // left as it was.
 
     // Appends "[name]" unless the header exists; then the file is untouched.
+    // Raises NameError, with nothing read or written, for a name that
+    // CheckAliasName refuses.
     void AddAliasHeader(const std::string& name);
     // Removes the header and the lines of its own section: every line up to
     // the next line the profile functions read as a section header. Rewrites
     // the file (line ends as CR LF) also when the header is missing.
     void DeleteAliasSection(const std::string& name);
     // Replaces the header "[oldName]" with "[newName]", keeping its key lines;
-    // whether found. Rewrites the file also when it is not.
+    // whether found. Rewrites the file also when it is not. Raises NameError,
+    // with nothing read or written, for a new name that CheckAliasName refuses.
     bool RenameAliasHeader(const std::string& oldName, const std::string& newName);
     // Whether a header "[name]" exists; false for a missing file.
     bool HasAliasHeader(const std::string& name);
