@@ -19,17 +19,16 @@ namespace {
 constexpr int kEnterKey = 13;
 
 struct Field {
-    const char* key;
     Box box;
     const char16_t* label;  // for messages about the field
 };
 
-// The order of loading and saving.
-constexpr std::array<Field, 4> kFields{{
-    {"DatabaseName", Box::DatabaseName, u"資料庫名稱"},
-    {"ServerName", Box::ServerName, u"伺服器名稱"},
-    {"UserName", Box::UserName, u"使用者帳號"},
-    {"PassWord", Box::PassWord, u"使用者密碼"},
+// The box of each field of kAliasFieldKeys, in its order.
+constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
+    {Box::DatabaseName, u"資料庫名稱"},
+    {Box::ServerName, u"伺服器名稱"},
+    {Box::UserName, u"使用者帳號"},
+    {Box::PassWord, u"使用者密碼"},
 }};
 
 std::u16string Unicode(std::string_view ansi) {
@@ -299,9 +298,10 @@ void MainForm::LoadAlias() {
     std::optional<std::string> failure;
     bool unreadable = !platform::IsValidAnsi(sAlias);
     loadedNode_ = kNoNode;
+    const AliasFields stored = File().ReadAliasFields(sAlias);
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         LoadedField& loaded = loaded_[i];
-        loaded.stored = File().ReadAliasField(sAlias, kFields[i].key);
+        loaded.stored = stored[i];
         loaded.shown.clear();
         try {
             std::string value = Cipher->Decrypt(loaded.stored);
@@ -337,37 +337,39 @@ void MainForm::SaveAlias() {
     if (!Cipher) {
         Cipher.emplace();
     }
-    // Every value is checked before the first one is written, so a save never
-    // stores half an alias.
-    // A box the user did not change keeps its stored text exactly.
+    // Every value is checked before anything is written, and the four are
+    // written in one rewrite, so a save never stores half an alias. A box the
+    // user did not change keeps its stored text exactly.
     const bool loaded = loadedNode_ == aliasNode_ && aliasNode_ != kNoNode;
     std::array<std::u16string, kFields.size()> texts;
-    std::array<std::optional<std::string>, kFields.size()> values;
+    std::array<bool, kFields.size()> changed{};
+    AliasFields values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         texts[i] = view_.Text(kFields[i].box);
-        if (loaded && texts[i] == loaded_[i].shown && !loaded_[i].stored.empty()) {
+        changed[i] = !loaded || texts[i] != loaded_[i].shown || loaded_[i].stored.empty();
+        if (!changed[i]) {
             continue;
         }
-        values[i] = Storable(texts[i], kFields[i].label, u"未寫入任何欄位。");
-        if (!values[i]) {
+        std::optional<std::string> value =
+            Storable(texts[i], kFields[i].label, u"未寫入任何欄位。");
+        if (!value) {
             return;
         }
-        if (!CEncrpyt::CanEncrypt(*values[i])) {
-            view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
-                            Unicode(std::to_string(CEncrpyt::kMaxValueLength)) +
-                            u" 個位元組，現為 " + Unicode(std::to_string(values[i]->size())) +
-                            u" 個）。未寫入任何欄位。");
-            return;
-        }
+        values[i] = std::move(*value);
     }
-    std::array<std::string, kFields.size()> stored;
+    if (auto unfit = FirstUnfitValue(values)) {
+        std::size_t i = *unfit;
+        view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
+                        Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
+                        Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
+        return;
+    }
+    AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = values[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), *values[i])
-                              : loaded_[i].stored;
+        stored[i] = changed[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), values[i])
+                               : loaded_[i].stored;
     }
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        File().WriteAliasField(sAlias, kFields[i].key, stored[i]);
-    }
+    File().WriteAliasFields(sAlias, stored);
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         loaded_[i] = {stored[i], texts[i]};
     }
