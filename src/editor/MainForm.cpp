@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <initializer_list>
 #include <utility>
 
 #include "platform/Errors.h"
@@ -15,8 +16,6 @@
 namespace kvr {
 
 namespace {
-
-constexpr int kEnterKey = 13;
 
 struct Field {
     Box box;
@@ -35,6 +34,30 @@ std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }
 
+// Puts `value` in place of "%1".
+std::u16string Arg(std::u16string text, const std::u16string& value) {
+    if (auto at = text.find(u"%1"); at != std::u16string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
+// Puts the values in place of "%1", "%2", ...; a value's own text is left as
+// it is.
+std::u16string Fill(std::u16string_view text, std::initializer_list<std::u16string> values) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - u'1') : 9;
+        if (text[i] == u'%' && n < values.size()) {
+            out += *(values.begin() + n);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 // Trim on Unicode text: the same characters go as on the bytes, since no byte
 // of a multi-byte character is 0x20 or less.
 std::u16string TrimmedText(std::u16string_view text) {
@@ -48,8 +71,8 @@ std::u16string TrimmedText(std::u16string_view text) {
     return std::u16string(text);
 }
 
-// A character for a message: itself in corner brackets and its code point,
-// which also tells characters apart that look alike or show as nothing.
+// A character for a message: itself in quotes and its code point, which also
+// tells apart characters that look alike or show as nothing.
 std::u16string Quoted(const std::u16string& character) {
     char32_t code = character.empty() ? 0 : character[0];
     if (character.size() == 2) {
@@ -57,21 +80,18 @@ std::u16string Quoted(const std::u16string& character) {
                (static_cast<char32_t>(character[1]) - 0xDC00);
     }
     char hex[16];
-    std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
-    return u"「" + character + u"」（" + Unicode(hex) + u"）";
+    std::snprintf(hex, sizeof hex, " (U+%04X)", static_cast<unsigned>(code));
+    return u"\"" + character + u"\"" + Unicode(hex);
 }
 
-// Why a name cannot be an alias's, for the refusal of add and rename.
-std::u16string NameProblemText(const std::string& name, NameProblem problem) {
-    if (problem == NameProblem::RootText) {
-        return u"KVR別名不可為" + Unicode(name) + u"，這是樹狀圖根節點的名稱";
-    }
+// The first control character of a name, as "0x0D".
+std::u16string FirstControl(const std::string& name) {
     auto control = std::find_if(name.begin(), name.end(),
                                 [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    std::u16string character(1, static_cast<char16_t>(*control));
     char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(*control));
-    return u"KVR別名不可含有換行或其他控制字元（此名稱含有 " + Unicode(hex) + u"）";
+    std::snprintf(hex, sizeof hex, "0x%02X",
+                  control == name.end() ? 0u : static_cast<unsigned>(*control));
+    return Unicode(hex);
 }
 
 // Runs a step when the scope ends, however it ends.
@@ -212,6 +232,10 @@ void MainForm::FormActivate() {
     }
 }
 
+bool MainForm::FormCloseQuery() {
+    return LeaveAlias();
+}
+
 void MainForm::FormClose() {
     Cipher.reset();
 }
@@ -220,6 +244,13 @@ void MainForm::FormClose() {
 
 bool MainForm::IsRoot(NodeId node) {
     return node == kNoNode || view_.NodeText(node) == kRootText;
+}
+
+AliasFile& MainForm::File() {
+    if (!file_) {
+        file_.emplace(sWorkDir.empty() ? services_.currentDirectory() : sWorkDir);
+    }
+    return *file_;
 }
 
 std::string MainForm::NameOf(NodeId node) {
@@ -231,39 +262,100 @@ std::string MainForm::NameOf(NodeId node) {
     return platform::UnicodeToAnsi(view_.NodeText(node)).value_or(std::string());
 }
 
-AliasFile& MainForm::File() {
-    if (!file_) {
-        file_.emplace(sWorkDir.empty() ? services_.currentDirectory() : sWorkDir);
-    }
-    return *file_;
-}
-
-std::optional<std::string> MainForm::Storable(const std::u16string& text,
-                                              const std::u16string& what,
-                                              const std::u16string& outcome) {
+std::optional<std::string> MainForm::Storable(const std::u16string& text, SourceText refusal,
+                                              const std::u16string& what) {
     std::size_t bad = platform::FirstUnstorable(text);
     if (bad == platform::kAllStorable) {
         if (auto bytes = platform::UnicodeToAnsi(text)) {
             return bytes;
         }
     }
-    view_.ShowError(what + u"中的字元" + Quoted(platform::CharacterAt(text, bad)) +
-                    u"無法以本機的字碼頁儲存，" + outcome);
+    view_.ShowError(Fill(Tr(refusal), {what, Quoted(platform::CharacterAt(text, bad)),
+                                       Unicode(platform::AnsiCodePage()), oldNameText_}));
     return std::nullopt;
 }
 
-bool MainForm::UsableName(const std::string& name, const std::u16string& outcome) {
-    NameProblem problem = CheckAliasName(name);
-    if (problem == NameProblem::None) {
+bool MainForm::UsableName(const std::string& name, bool renaming) {
+    switch (CheckAliasName(name)) {
+        case NameProblem::None:
+            return true;
+        case NameProblem::ControlCharacter:
+            view_.ShowError(
+                Fill(renaming ? Tr(KVR_TEXT("MainForm",
+                                            "An alias name cannot hold a line break or another "
+                                            "control character (this one holds %1). Alias %2 was "
+                                            "not renamed."))
+                              : Tr(KVR_TEXT("MainForm",
+                                            "An alias name cannot hold a line break or another "
+                                            "control character (this one holds %1). No alias was "
+                                            "added.")),
+                     {FirstControl(name), oldNameText_}));
+            return false;
+        case NameProblem::RootText:
+            view_.ShowError(
+                Fill(renaming ? Tr(KVR_TEXT("MainForm",
+                                            "An alias cannot be named %1: that is the name of the "
+                                            "tree's root. Alias %2 was not renamed."))
+                              : Tr(KVR_TEXT("MainForm",
+                                            "An alias cannot be named %1: that is the name of the "
+                                            "tree's root. No alias was added.")),
+                     {Unicode(name), oldNameText_}));
+            return false;
+    }
+    return false;
+}
+
+bool MainForm::Modified() {
+    if (sAlias.empty()) {
+        return false;  // the root: nothing to save
+    }
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (view_.Text(kFields[i].box) != shown_[i]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Before the boxes show something else: unsaved texts are saved or dropped as
+// the user says. False when the user stays (Cancel, or a save that failed).
+bool MainForm::LeaveAlias() {
+    if (!Modified()) {
         return true;
     }
-    view_.ShowError(NameProblemText(name, problem) + u"，" + outcome);
+    Answer answer = view_.Ask(
+        Arg(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
+            Unicode(sAlias)),
+        Tr(KVR_TEXT("MainForm", "Unsaved changes")), Icon::Warning, DefaultButton::Yes,
+        Buttons::YesNoCancel);
+    switch (answer) {
+        case Answer::Yes:
+            try {
+                return SaveAlias();
+            } catch (const std::exception& failure) {
+                view_.ShowError(FailureText(failure));
+                return false;
+            }
+        case Answer::No:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
     return false;
 }
 
 void MainForm::TreeView1Click() {
     Guarded([&] {
         NodeId node = view_.SelectedNode();
+        // Clicking the alias on screen again keeps the user's unsaved texts;
+        // the popup menu's test then tests them as shown.
+        if (node != kNoNode && node == aliasNode_ && Modified()) {
+            return;
+        }
+        if (!LeaveAlias()) {
+            view_.SelectNode(aliasNode_ != kNoNode ? aliasNode_ : view_.RootNode());
+            return;
+        }
         if (IsRoot(node)) {
             ClearAliasFields();
             return;
@@ -280,10 +372,11 @@ void MainForm::ClearAliasFields() {
     view_.SetTestEnabled(false);
     sAlias.clear();
     aliasNode_ = kNoNode;
-    loadedNode_ = kNoNode;
     for (const Field& field : kFields) {
         view_.SetText(field.box, u"");
     }
+    shown_ = {};
+    stored_ = {};
 }
 
 void MainForm::LoadAlias() {
@@ -297,29 +390,29 @@ void MainForm::LoadAlias() {
     // stored text again, so bytes the code page cannot show are never lost.
     std::optional<std::string> failure;
     bool unreadable = !platform::IsValidAnsi(sAlias);
-    loadedNode_ = kNoNode;
-    const AliasFields stored = File().ReadAliasFields(sAlias);
+    stored_ = File().ReadAliasFields(sAlias);
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        LoadedField& loaded = loaded_[i];
-        loaded.stored = stored[i];
-        loaded.shown.clear();
+        std::u16string text;
         try {
-            std::string value = Cipher->Decrypt(loaded.stored);
+            std::string value = Cipher->Decrypt(stored_[i]);
             unreadable = unreadable || !platform::IsValidAnsi(value);
-            loaded.shown = Unicode(value);
+            text = Unicode(value);
         } catch (const ConvertError& e) {
             if (!failure) {
                 failure = e.what();
             }
         }
-        view_.SetText(kFields[i].box, loaded.shown);
+        view_.SetText(kFields[i].box, text);
+        shown_[i] = std::move(text);
     }
-    loadedNode_ = aliasNode_;
     view_.SetTestEnabled(true);
     if (unreadable && warned_.insert(sAlias).second) {
-        view_.ShowMessage(u"KVR別名[" + Unicode(sAlias) +
-                          u"]有部分文字不是本機字碼頁的字元，無法顯示，以 \uFFFD 代替。"
-                          u"未更改的欄位存檔時保留原有內容。");
+        view_.ShowMessage(
+            Fill(Tr(KVR_TEXT("MainForm",
+                             "Some text of alias [%1] is not in the machine's code page (%2) and "
+                             "cannot be shown: it shows as %3. Fields you leave as they are keep "
+                             "their stored text when you save.")),
+                 {Unicode(sAlias), Unicode(platform::AnsiCodePage()), u"\uFFFD"}));
     }
     if (failure) {
         throw ConvertError(*failure);
@@ -330,9 +423,9 @@ void MainForm::btnSaveClick() {
     Guarded([&] { SaveAlias(); });
 }
 
-void MainForm::SaveAlias() {
+bool MainForm::SaveAlias() {
     if (sAlias.empty()) {
-        return;
+        return true;
     }
     if (!Cipher) {
         Cipher.emplace();
@@ -340,20 +433,23 @@ void MainForm::SaveAlias() {
     // Every value is checked before anything is written, and the four are
     // written in one rewrite, so a save never stores half an alias. A box the
     // user did not change keeps its stored text exactly.
-    const bool loaded = loadedNode_ == aliasNode_ && aliasNode_ != kNoNode;
     std::array<std::u16string, kFields.size()> texts;
     std::array<bool, kFields.size()> changed{};
     AliasFields values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         texts[i] = view_.Text(kFields[i].box);
-        changed[i] = !loaded || texts[i] != loaded_[i].shown || loaded_[i].stored.empty();
+        changed[i] = texts[i] != shown_[i] || stored_[i].empty();
         if (!changed[i]) {
             continue;
         }
-        std::optional<std::string> value =
-            Storable(texts[i], kFields[i].label, u"未寫入任何欄位。");
+        std::optional<std::string> value = Storable(
+            texts[i],
+            KVR_TEXT("MainForm",
+                     "%1 holds the character %2, which the machine's code page (%3) cannot "
+                     "store. Nothing was saved."),
+            kFields[i].label);
         if (!value) {
-            return;
+            return false;
         }
         values[i] = std::move(*value);
     }
@@ -362,19 +458,18 @@ void MainForm::SaveAlias() {
         view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
                         Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
                         Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
-        return;
+        return false;
     }
     AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = changed[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), values[i])
-                               : loaded_[i].stored;
+        stored[i] =
+            changed[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), values[i]) : stored_[i];
     }
     File().WriteAliasFields(sAlias, stored);
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        loaded_[i] = {stored[i], texts[i]};
-    }
-    loadedNode_ = aliasNode_;
+    stored_ = stored;
+    shown_ = texts;
     view_.ShowMessage(u"存檔完成!!");
+    return true;
 }
 
 void MainForm::edDatabaseNameEnter(Box box) {
@@ -422,9 +517,69 @@ void MainForm::pmMenuPopup() {
     if (view_.SelectedNode() == kNoNode) {
         view_.SelectNode(view_.RootNode());
     }
+    const NodeId node = view_.SelectedNode();
     TreeView1Click();
-    bool root = IsRoot(view_.SelectedNode());
+    if (view_.SelectedNode() != node) {
+        // The user chose to stay with the unsaved texts: no menu.
+        view_.ShowMenuItems(false, false, false);
+        return;
+    }
+    bool root = IsRoot(node);
     view_.ShowMenuItems(root, !root, !root);
+}
+
+// ---- Keys --------------------------------------------------------------------
+
+bool MainForm::FormKeyDown(int key, KeyModifiers modifiers) {
+    if (key == kKeyS && modifiers.control && !modifiers.alt && !modifiers.shift) {
+        btnSaveClick();
+        return true;
+    }
+    if (key == kKeyF2 && !modifiers.control && !modifiers.alt && !modifiers.shift) {
+        if (!sAlias.empty()) {
+            view_.FocusNameBox();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool MainForm::TreeView1KeyDown(int key, KeyModifiers modifiers) {
+    if (modifiers.control || modifiers.alt) {
+        return false;
+    }
+    switch (key) {
+        case kKeyEnter:
+        case kKeySpace:
+            if (!modifiers.shift) {
+                TreeView1Click();
+                return true;
+            }
+            return false;
+        case kKeyDelete:
+            if (!modifiers.shift && !IsRoot(view_.SelectedNode())) {
+                // As from the popup menu: the alias is shown first, so the
+                // question about unsaved texts comes before the one about
+                // deleting.
+                const NodeId node = view_.SelectedNode();
+                TreeView1Click();
+                if (view_.SelectedNode() == node) {
+                    pmnNewClick(2);
+                }
+            }
+            return !modifiers.shift;
+        case kKeyApps:
+            view_.OpenMenu();
+            return true;
+        case kKeyF10:
+            if (modifiers.shift) {
+                view_.OpenMenu();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 void MainForm::pmnNewClick(int tag) {
@@ -466,15 +621,16 @@ void MainForm::NewAlias() {
     if (text.empty()) {
         return;
     }
-    const std::optional<std::string> storable =
-        Storable(text, u"KVR別名[" + text + u"]", u"未新增KVR別名。");
-    if (!storable) {
+    const std::optional<std::string> storable = Storable(
+        text,
+        KVR_TEXT("MainForm",
+                 "The alias name [%1] holds the character %2, which the machine's code page (%3) "
+                 "cannot store. No alias was added."),
+        text);
+    if (!storable || !UsableName(*storable, false)) {
         return;
     }
     const std::string& name = *storable;
-    if (!UsableName(name, u"未新增KVR別名。")) {
-        return;
-    }
     NodeId root = view_.RootNode();
     if (File().HasAliasHeader(name)) {
         // The alias exists already (perhaps in another letter case): show it
@@ -505,14 +661,15 @@ void MainForm::DeleteAlias() {
     }
     const std::u16string name = view_.NodeText(node);
     Answer answer = view_.Ask(u"確定刪除此KVR別名[" + name + u"]?", u"刪除KVR別名", Icon::Warning,
-                              DefaultButton::No);
+                              DefaultButton::No, Buttons::YesNo);
     if (answer != Answer::Yes || name == kRootText) {
         return;
     }
     File().DeleteAliasSection(NameOf(node));
     if (aliasNode_ == node) {
+        // Its texts went with it: nothing left to ask about.
         aliasNode_ = kNoNode;
-        loadedNode_ = kNoNode;
+        sAlias.clear();
     }
     names_.erase(node);
     view_.DeleteNode(node);
@@ -541,9 +698,11 @@ void MainForm::RememberOldName() {
 
 void MainForm::edNameKeyDown(int key) {
     view_.SetNameColour(Colour::Red);
-    if (key == kEnterKey) {
+    if (key == kKeyEnter) {
         edNameExit();
         RememberOldName();
+    } else if (key == kKeyEscape) {
+        RestoreName();
     }
 }
 
@@ -573,10 +732,13 @@ void MainForm::RenameAlias(const std::u16string& newText) {
         RestoreName();
         return;
     }
-    const std::u16string unchanged = u"KVR別名" + oldNameText_ + u"未更改。";
-    const std::optional<std::string> storable =
-        Storable(newText, u"KVR別名[" + newText + u"]", unchanged);
-    if (!storable || !UsableName(*storable, unchanged)) {
+    const std::optional<std::string> storable = Storable(
+        newText,
+        KVR_TEXT("MainForm",
+                 "The alias name [%1] holds the character %2, which the machine's code page (%3) "
+                 "cannot store. Alias %4 was not renamed."),
+        newText);
+    if (!storable || !UsableName(*storable, true)) {
         RestoreName();
         return;
     }
@@ -595,7 +757,7 @@ void MainForm::RenameAlias(const std::u16string& newText) {
         renaming_ = true;
         Finally done([&] { renaming_ = false; });
         answer = view_.Ask(u"是否將KVR別名" + oldNameText_ + u"更改為" + newText + u"？",
-                           u"訊息！注意！注意！", Icon::None, DefaultButton::Yes);
+                           u"訊息！注意！注意！", Icon::None, DefaultButton::Yes, Buttons::YesNo);
     }
     if (answer != Answer::Yes) {
         RestoreName();

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "dbtest/ConnectionTest.h"
+#include "editor/Keys.h"
 #include "editor/MainView.h"
 #include "platform/Clock.h"
 #include "store/AliasFile.h"
@@ -37,7 +38,19 @@ class MainForm {
     // Window
     void FormCreate();
     void FormActivate();
+    // Whether the window may close: unsaved box texts are saved or dropped
+    // first, as the user answers; false keeps the window open.
+    bool FormCloseQuery();
     void FormClose();
+
+    // Keys. Each returns true when it took the key; the view then drops it.
+    // FormKeyDown sees every key of the window first: Ctrl+S saves, F2 goes
+    // to the rename box.
+    bool FormKeyDown(int key, KeyModifiers modifiers);
+    // On the tree: Enter and Space act as a click, Delete deletes the alias,
+    // Shift+F10 and the menu key open the popup menu. Arrow keys only move
+    // the highlight; they load nothing.
+    bool TreeView1KeyDown(int key, KeyModifiers modifiers);
 
     // Tree and boxes
     void TreeView1Click();
@@ -52,7 +65,7 @@ class MainForm {
 
     // Rename box
     void edNameEnter();
-    void edNameKeyDown(int key);  // virtual-key code; 13 is Enter
+    void edNameKeyDown(int key);  // virtual-key code; Enter renames, Escape restores
     void edNameExit();
 
     // State, for the window and for tests (ANSI bytes)
@@ -60,6 +73,8 @@ class MainForm {
     const std::string& Alias() const { return sAlias; }
     const std::string& OldName() const { return sOldName; }
     bool FirstActivatePending() const { return bFirstActivate; }
+    // The field boxes differ from what was loaded or last saved.
+    bool Modified();
 
   private:
     template <class Step>
@@ -67,7 +82,8 @@ class MainForm {
 
     void ClearAliasFields();
     void LoadAlias();
-    void SaveAlias();
+    bool SaveAlias();  // false when the save was refused
+    bool LeaveAlias();
     void TestConnection();
     void NewAlias();
     void DeleteAlias();
@@ -76,16 +92,18 @@ class MainForm {
     void RestoreName();
 
     bool IsRoot(NodeId node);
-    // The bytes of the node's name as the file holds them.
-    std::string NameOf(NodeId node);
     NodeId FindAliasNode(const std::string& name);
     AliasFile& File();
-    // The text as ANSI bytes; when the code page cannot hold one of its
-    // characters, shows which one in what (a field or a name) and outcome.
-    std::optional<std::string> Storable(const std::u16string& text, const std::u16string& what,
-                                        const std::u16string& outcome);
-    // Whether the alias file takes the name; else says why, and outcome.
-    bool UsableName(const std::string& name, const std::u16string& outcome);
+    // The bytes of the node's name as the file holds them.
+    std::string NameOf(NodeId node);
+    // The text as ANSI bytes. When the code page cannot hold one of its
+    // characters, shows the refusal: %1 what, %2 the character, %3 the code
+    // page, %4 the old name (for a rename).
+    std::optional<std::string> Storable(const std::u16string& text, SourceText refusal,
+                                        const std::u16string& what);
+    // Whether the alias file takes the name; else says why.
+    bool UsableName(const std::string& name, bool renaming);
+    std::u16string Tr(SourceText text) { return view_.Translate(text); }
 
     MainView& view_;
     MainFormServices services_;
@@ -97,20 +115,16 @@ class MainForm {
 
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
-    NodeId aliasNode_ = kNoNode;                     // the node whose alias the boxes show
+    NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
+    // The field boxes' texts as loaded or last saved, in load order.
+    std::array<std::u16string, 4> shown_;
+    // Their stored texts as loaded or last saved: a box left as it was saves
+    // exactly these.
+    AliasFields stored_;
     std::unordered_map<NodeId, std::string> names_;  // each alias node's name bytes
     std::set<std::string> warned_;                   // aliases told that some text cannot be shown
     std::u16string oldNameText_;  // the rename box's trimmed text when it was entered
-
-    // The alias as loaded into the boxes: each field's stored text and the
-    // text shown for it.
-    struct LoadedField {
-        std::string stored;
-        std::u16string shown;
-    };
-    std::array<LoadedField, 4> loaded_;
-    NodeId loadedNode_ = kNoNode;  // whose fields loaded_ holds
-    bool renaming_ = false;        // edNameExit is asking (its box takes the focus)
+    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character
