@@ -57,6 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string file = input.ConsumeRemainingBytesAsString();
 
     const std::optional<std::string_view> before = ReadProfileValue(file, otherSection, otherKey);
+    // The one-pass read of several keys finds what reading each key finds.
+    if (auto values = kvr::platform::ReadProfileValues(file, otherSection, {otherKey, key})) {
+        FUZZ_CHECK((*values)[0] == before);
+        FUZZ_CHECK((*values)[1] == ReadProfileValue(file, otherSection, key));
+    } else {
+        FUZZ_CHECK(!before && !ReadProfileValue(file, otherSection, key));
+    }
     const std::optional<std::string> written =
         kvr::platform::WriteProfileValue(file, section, key, value);
     if (!written) {

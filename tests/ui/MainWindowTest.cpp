@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -101,13 +102,24 @@ class MainWindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        // A test that failed before its box showed must not answer a later box,
+        // and one that left edits behind must not wait on the close question.
+        DropPendingAnswers();
         if (window_) {
+            AnswerNextModal([](QWidget* modal) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                    dialog->reject();
+                } else {
+                    modal->close();
+                }
+            });
             window_->close();
         }
-        // A test that failed before its box showed must not answer the next test's.
-        const auto pending = QApplication::instance()->findChildren<QTimer*>(
-            QStringLiteral("AnswerNextModal"), Qt::FindDirectChildrenOnly);
-        qDeleteAll(pending);
+        DropPendingAnswers();
+    }
+    static void DropPendingAnswers() {
+        qDeleteAll(QApplication::instance()->findChildren<QTimer*>(
+            QStringLiteral("AnswerNextModal"), Qt::FindDirectChildrenOnly));
     }
 
     // A missing control fails the test that looks for it, not the program:
