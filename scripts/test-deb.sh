@@ -38,9 +38,11 @@ expected=(
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/org.kavrolis.Kavrolis.png")
 done
-if [ -d src/cli ]; then
-  expected+=(/usr/bin/kvrcfg /usr/share/man/man1/kvrcfg.1.gz)
-fi
+# Every manual page of docs/, and the program it describes.
+for page in docs/*.1; do
+  name=$(basename "$page" .1)
+  expected+=("/usr/share/man/man1/$name.1.gz" "/usr/bin/$name")
+done
 status=0
 for path in "${expected[@]}"; do
   grep -qxF "$path" <<<"$listing" || { echo "missing from the package: $path" >&2; status=1; }
