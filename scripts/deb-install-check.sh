@@ -18,6 +18,21 @@ install_package() {
 }
 registry=/etc/kavrolis/registry.reg
 
+# First installation over a folder and registry the editor made when run as
+# root: both are given to the group, the values kept; purge removes them,
+# since they hold only our values.
+rm -rf /etc/kavrolis
+mkdir -m 0755 /etc/kavrolis
+ours='REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/root/"\r\n"Vesk_UDP_Port"=""\r\n\r\n'
+printf "$ours" >$registry
+chmod 0644 $registry
+install_package
+expect_eq "/etc/kavrolis made by hand" "$(stat -c '%U:%G %a' /etc/kavrolis)" "root:kavrolis 2775"
+expect_eq "registry made by hand" "$(stat -c '%U:%G %a' $registry)" "root:kavrolis 664"
+expect_eq "registry made by hand, content" "$(od -An -c $registry)" "$(printf "$ours" | od -An -c)"
+dpkg --purge kavrolis >/dev/null
+[ ! -e /etc/kavrolis ] || fail "purge left /etc/kavrolis: $(ls -la /etc/kavrolis)"
+
 # Installation: the group, the folder and an empty registry that members may
 # replace, whatever their umask.
 install_package

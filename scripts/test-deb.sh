@@ -73,6 +73,12 @@ if ! command -v unshare >/dev/null || [ "$(id -u)" -ne 0 ]; then
   echo "== install check skipped: needs root and unshare" >&2
   exit 0
 fi
+# The copy must not catch the machine's own package database half-way
+# through an installation.
+for _ in $(seq 150); do
+  pgrep -x 'dpkg|apt|apt-get' >/dev/null || break
+  sleep 2
+done
 check=$(mktemp -d /dev/shm/kavrolis-deb.XXXXXX)
 trap 'rm -rf "$unpacked" "$check"' EXIT
 cp "$deb" "$check/kavrolis.deb"
