@@ -62,5 +62,37 @@
         <source>Alias [%1] exists already: alias %2 cannot take its name.</source>
         <translation>KVR別名[%1]已存在，無法將KVR別名%2更改為此名稱。</translation>
     </message>
+    <message>
+        <source>An alias name cannot hold a line break or another control character (this one holds %1). Alias %2 was not renamed.</source>
+        <translation>KVR別名不可含有換行或其他控制字元（此名稱含有 %1）。KVR別名%2未更改。</translation>
+    </message>
+    <message>
+        <source>An alias name cannot hold a line break or another control character (this one holds %1). No alias was added.</source>
+        <translation>KVR別名不可含有換行或其他控制字元（此名稱含有 %1）。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>An alias cannot be named %1: that is the name of the tree&apos;s root. Alias %2 was not renamed.</source>
+        <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱。KVR別名%2未更改。</translation>
+    </message>
+    <message>
+        <source>An alias cannot be named %1: that is the name of the tree&apos;s root. No alias was added.</source>
+        <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>Some text of alias [%1] is not in the machine&apos;s code page (%2) and cannot be shown: it shows as %3. Fields you leave as they are keep their stored text when you save.</source>
+        <translation>KVR別名[%1]有部分文字不屬於本機的字碼頁（%2），無法顯示，以 %3 代替。存檔時，未修改的欄位會保留原本儲存的內容。</translation>
+    </message>
+    <message>
+        <source>%1 holds the character %2, which the machine&apos;s code page (%3) cannot store. Nothing was saved.</source>
+        <translation>%1含有字元 %2，本機的字碼頁（%3）無法儲存此字元。未存檔。</translation>
+    </message>
+    <message>
+        <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. No alias was added.</source>
+        <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. Alias %4 was not renamed.</source>
+        <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。KVR別名%4未更改。</translation>
+    </message>
 </context>
 </TS>
