@@ -50,10 +50,20 @@ done
 ((status == 0)) || exit 1
 echo "== contents: ${#expected[@]} expected files present"
 
-# Validators, on the files as the package holds them.
+# Our own texts' translations are built into the editor (Qt resources): each
+# compiled translation of the package build must be found in the binary.
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
+for qm in build-deb/kavrolis-*/obj-*/src/ui/*.qm; do
+  [ -e "$qm" ] || continue
+  perl -e 'local $/; open my $a, "<", $ARGV[0] or die; open my $b, "<", $ARGV[1] or die;
+           my ($qm, $bin) = (<$a>, <$b>); exit(index($bin, $qm) < 0 ? 1 : 0)' \
+    "$qm" "$unpacked/usr/bin/Kavrolis" || { echo "translation not in the editor: $qm" >&2; exit 1; }
+  echo "== translation in the editor: $(basename "$qm")"
+done
+
+# Validators, on the files as the package holds them.
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.xml
 for page in "$unpacked"/usr/share/man/man1/*.1.gz; do
