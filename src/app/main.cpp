@@ -12,8 +12,9 @@
 #include <clocale>
 #include <exception>
 
+#include "editor/AppTitle.h"
 #include "editor/MainForm.h"
-#include "ui/AppTitle.h"
+#include "platform/Text.h"
 #include "ui/Frmmain.h"
 
 namespace {
@@ -29,8 +30,10 @@ void ShowFatal(const std::u16string& text) {
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
+    const std::string title = kvr::ApplicationTitle(
+        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String()));
     QApplication::setApplicationName(
-        kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));
+        QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 
     // Qt's own texts (the standard buttons) in the user's language.
     QTranslator qtTexts;
