@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "ui/win32/FormFont.h"
 #include "ui/win32/Frmkeyin.h"
+#include "ui/win32/Translations.h"
 #include "ui/win32/Wide.h"
 
 namespace kvr {
@@ -241,6 +242,19 @@ bool TfmMain::PreTranslate(MSG& msg) {
     if (fmMain == nullptr || !IsOurs(msg.hwnd)) {
         return false;
     }
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        const int key = static_cast<int>(msg.wParam);
+        const KeyModifiers modifiers{::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_CONTROL) < 0,
+                                     ::GetKeyState(VK_MENU) < 0};
+        // The window sees every key first, then the tree its own. The menu
+        // key comes to the tree as WM_CONTEXTMENU.
+        if (form_.FormKeyDown(key, modifiers)) {
+            return true;
+        }
+        if (msg.hwnd == TreeView1 && key != kKeyApps && form_.TreeView1KeyDown(key, modifiers)) {
+            return true;
+        }
+    }
     return ::IsDialogMessageW(fmMain, &msg) != FALSE;
 }
 
@@ -370,6 +384,9 @@ void TfmMain::Close() {
     if (running_) {
         return;  // the window takes no input until the work is done
     }
+    if (!form_.FormCloseQuery()) {
+        return;  // unsaved texts, and the user chose to stay
+    }
     form_.FormClose();
     ::DestroyWindow(fmMain);
 }
@@ -416,24 +433,25 @@ LRESULT TfmMain::HandleControl(HWND control, UINT msg, WPARAM wParam, LPARAM lPa
     const int index = BoxIndex(control);
     switch (msg) {
         case WM_GETDLGCODE:
-            // Enter reaches the rename box instead of pressing a button.
+            // Enter and Escape reach the rename box instead of the buttons.
             if (control == edName && lParam != 0 &&
                 reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-                reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {
+                (reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN ||
+                 reinterpret_cast<const MSG*>(lParam)->wParam == VK_ESCAPE)) {
                 return DLGC_WANTALLKEYS | ::DefSubclassProc(control, msg, wParam, lParam);
             }
             break;
         case WM_KEYDOWN:
             if (control == edName) {
                 form_.edNameKeyDown(static_cast<int>(wParam));
-                if (wParam == VK_RETURN) {
+                if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
                     return 0;
                 }
             }
             break;
         case WM_CHAR:
-            if (control == edName && wParam == L'\r') {
-                return 0;  // no beep for Enter
+            if (control == edName && (wParam == L'\r' || wParam == 0x1B)) {
+                return 0;  // no beep for Enter or Escape
             }
             break;
         case WM_SETFOCUS: {
@@ -544,22 +562,31 @@ void TfmMain::OnContextMenu(HWND source, LPARAM lParam) {
     if (source != TreeView1) {
         return;
     }
-    POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == -1) {
-        // From the keyboard: under the selected node.
-        RECT rect{};
-        auto item =
-            reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CARET, 0));
-        std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
-        if (item != nullptr &&
-            ::SendMessageW(TreeView1, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) {
-            screen = {rect.left, rect.bottom};
-        } else {
-            screen = {0, 0};
-        }
-        ::ClientToScreen(TreeView1, &screen);
+        OpenMenu();  // from the keyboard
+        return;
     }
+    PopupAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+}
+
+void TfmMain::OpenMenu() {
+    // Under the selected node.
+    POINT screen{0, 0};
+    RECT rect{};
+    auto item =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
+    if (item != nullptr &&
+        ::SendMessageW(TreeView1, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) {
+        screen = {rect.left, rect.bottom};
+    }
+    ::ClientToScreen(TreeView1, &screen);
     PopupAt(screen);
+}
+
+void TfmMain::FocusNameBox() {
+    ::SetFocus(edName);
+    ::SendMessageW(edName, EM_SETSEL, 0, -1);
 }
 
 void TfmMain::PopupAt(POINT screen) {
@@ -854,11 +881,24 @@ void TfmMain::ShowError(const std::u16string& text) {
 }
 
 Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                    DefaultButton defaultButton) {
-    const UINT flags = MB_YESNO | (icon == Icon::Warning ? MB_ICONWARNING : 0u) |
+                    DefaultButton defaultButton, Buttons buttons) {
+    const UINT flags = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_YESNO) |
+                       (icon == Icon::Warning ? MB_ICONWARNING : 0u) |
                        (defaultButton == DefaultButton::No ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
-    return seams_.messageBox(fmMain, Wide(text), Wide(caption), flags) == IDYES ? Answer::Yes
-                                                                                : Answer::No;
+    // Escape closes a Yes/No/Cancel box with IDCANCEL; a Yes/No box cannot be
+    // closed without an answer.
+    switch (seams_.messageBox(fmMain, Wide(text), Wide(caption), flags)) {
+        case IDYES:
+            return Answer::Yes;
+        case IDCANCEL:
+            return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
+        default:
+            return Answer::No;
+    }
+}
+
+std::u16string TfmMain::Translate(SourceText text) {
+    return Utf16(Translated(text.context, text.text));
 }
 
 std::optional<std::u16string> TfmMain::PromptName() {

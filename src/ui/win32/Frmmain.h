@@ -42,7 +42,8 @@ class TfmMain : public MainView {
     int Scaled(int pixels) const;
 
     // Handles a message of the thread's loop the way the window's keyboard
-    // interface needs (Tab between the controls); true when it was taken.
+    // interface needs (the window's own keys, Tab between the controls); true
+    // when it was taken.
     bool PreTranslate(MSG& msg);
 
     // MainView
@@ -68,7 +69,10 @@ class TfmMain : public MainView {
     void ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) override;
     void ShowError(const std::u16string& text) override;
     Answer Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-               DefaultButton defaultButton) override;
+               DefaultButton defaultButton, Buttons buttons) override;
+    void OpenMenu() override;
+    void FocusNameBox() override;
+    std::u16string Translate(SourceText text) override;
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 

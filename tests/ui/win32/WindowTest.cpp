@@ -23,6 +23,7 @@
 #include "store/AliasFile.h"
 #include "store/Cencrpyt.h"
 #include "ui/win32/Frmmain.h"
+#include "ui/win32/Translations.h"
 
 namespace kvr {
 namespace {
@@ -427,6 +428,63 @@ TEST_F(WindowTest, TheWindowTakesNoInputButKeepsAnsweringWhileTheTestRuns) {
     EXPECT_TRUE(::IsWindowEnabled(btnTest));
     EXPECT_NE(window_->Handle(), nullptr);  // the close was not taken either
     EXPECT_FALSE(window_->Busy());
+}
+
+TEST_F(WindowTest, KeysAndClosingFollowTheEditorsRules) {
+    WriteFile("[Alpha]\r\n");
+    Store("Alpha", {"db1", "srv1", "sa", "pw"});
+    Start();
+    window_->FullExpand(window_->RootNode());
+    ::SendMessageW(Tree(), TVM_SELECTITEM, TVGN_CARET,
+                   reinterpret_cast<LPARAM>(TreeItem(L"Alpha")));
+    ::SetFocus(Tree());
+    PressKey(Tree(), VK_RETURN);  // as a click
+    EXPECT_EQ(Text(Control("edDatabaseName")), L"db1");
+
+    // Escape in the rename box puts the name back.
+    HWND edName = Control("edName");
+    ::SetFocus(edName);
+    Pump();
+    ::SetWindowTextW(edName, L"Alphx");
+    PressKey(edName, VK_ESCAPE);
+    EXPECT_EQ(Text(edName), L"Alpha");
+    EXPECT_TRUE(boxes_.empty());
+
+    // Unsaved texts: closing asks Yes/No/Cancel; Cancel keeps the window.
+    ::SetWindowTextW(Control("edUserName"), L"changed");
+    answers_ = {IDCANCEL};
+    ::PostMessageW(window_->Handle(), WM_CLOSE, 0, 0);
+    Pump();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].flags, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONWARNING));
+    EXPECT_NE(window_->Handle(), nullptr);
+}
+
+TEST(Translations, TakeFinishedEntriesOfTheirContextWithEntitiesDecoded) {
+    const std::string ts = R"(<?xml version="1.0" encoding="utf-8"?>
+<TS version="2.1" language="zh_TW">
+<context>
+    <name>MainForm</name>
+    <message>
+        <source>Save &quot;%1&quot; first?</source>
+        <translation>先儲存「%1」&amp;嗎？</translation>
+    </message>
+    <message>
+        <source>Unsaved changes</source>
+        <translation type="unfinished">未完成</translation>
+    </message>
+</context>
+<context>
+    <name>Other</name>
+    <message>
+        <source>Unsaved changes</source>
+        <translation>別的</translation>
+    </message>
+</context>
+</TS>)";
+    EXPECT_EQ(TranslationIn(ts, "MainForm", "Save \"%1\" first?"), "先儲存「%1」&嗎？");
+    EXPECT_EQ(TranslationIn(ts, "MainForm", "Unsaved changes"), "");
+    EXPECT_EQ(TranslationIn(ts, "Other", "Unsaved changes"), "別的");
 }
 
 }  // namespace
