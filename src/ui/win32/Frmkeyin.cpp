@@ -1,5 +1,6 @@
 #include "ui/win32/Frmkeyin.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/win32/FormFont.h"
@@ -17,6 +18,7 @@ struct DialogState {
     const WindowSeams* seams = nullptr;
     HFONT font = nullptr;
     HBRUSH yellow = nullptr;
+    int clientHeight = 0;
     std::wstring text;
 };
 
@@ -25,7 +27,7 @@ int Scale(const DialogState& state, int pixels) {
 }
 
 void Place(HWND dialog, const DialogState& state) {
-    RECT frame{0, 0, Scale(state, TfmKeyIn::kClientWidth), Scale(state, TfmKeyIn::kClientHeight)};
+    RECT frame{0, 0, Scale(state, TfmKeyIn::kClientWidth), state.clientHeight};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
     const int width = frame.right - frame.left;
@@ -47,11 +49,21 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
             state = reinterpret_cast<DialogState*>(lParam);
             ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             ::SetWindowTextW(dialog, kCaption);
+            // A fallback font may be taller than 細明體's 21 pixels: the box
+            // and the dialog then grow so that nothing is cut.
+            HDC dc = ::GetDC(dialog);
+            HGDIOBJ old = ::SelectObject(dc, state->font);
+            TEXTMETRICW metrics{};
+            ::GetTextMetricsW(dc, &metrics);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(dialog, dc);
+            const int extra = std::max<int>(0, metrics.tmHeight - Scale(*state, 21));
+            state->clientHeight = Scale(*state, TfmKeyIn::kClientHeight) + extra;
             Place(dialog, *state);
             // Taller than the client area, as the form has it.
             HWND box = ::CreateWindowExW(
                 WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                0, 0, Scale(*state, 305), Scale(*state, 29), dialog,
+                0, 0, Scale(*state, 305), Scale(*state, 29) + extra, dialog,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBoxId)),
                 reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(dialog, GWLP_HINSTANCE)), nullptr);
             ::SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(state->font), FALSE);

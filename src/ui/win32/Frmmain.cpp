@@ -3,6 +3,7 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <thread>
@@ -85,6 +86,7 @@ TfmMain::TfmMain(std::wstring title, MainFormServices services, WindowSeams seam
     dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
 
+    ruleTop_ = Scaled(47);
     formFont_ = CreateFormFont(Scaled(15));
     nameFont_ = CreateFormFont(Scaled(19), true);
     hintFont_ = CreateFormFont(Scaled(13));
@@ -162,6 +164,20 @@ void TfmMain::BuildControls() {
                         kPanel2Left + 8, kPanel2Top + 4, 430, 27, nameFont_);
     Label5 = AddControl("Label5", L"STATIC", kHint, SS_LEFT | SS_NOPREFIX, 0, kPanelLeft + 12, 34,
                         406, 13, hintFont_);
+    // A fallback font may need more than the 13 pixels 細明體 takes: the
+    // hint then grows and the rule under it moves down, into the free space
+    // above the first box.
+    HDC dc = ::GetDC(Label5);
+    HGDIOBJ old = ::SelectObject(dc, hintFont_);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(Label5, dc);
+    if (metrics.tmHeight > Scaled(13)) {
+        const int height = std::min<int>(metrics.tmHeight, Scaled(61 - 34 - 4));
+        ::SetWindowPos(Label5, nullptr, 0, 0, Scaled(406), height, SWP_NOMOVE | SWP_NOZORDER);
+        ruleTop_ = Scaled(34) + height;
+    }
 
     struct Field {
         HWND& label;
@@ -220,7 +236,8 @@ void TfmMain::Paint() {
     RECT panel1{Scaled(kPanelLeft), 0, client.right, client.bottom};
     ::DrawEdge(dc, &panel1, BDR_SUNKENINNER, BF_RECT);
     // Panel3: the rule under the hint.
-    RECT panel3{Scaled(kPanelLeft + 8), Scaled(47), Scaled(kPanelLeft + 8 + 432), Scaled(50)};
+    RECT panel3{Scaled(kPanelLeft + 8), ruleTop_, Scaled(kPanelLeft + 8 + 432),
+                ruleTop_ + Scaled(3)};
     ::DrawEdge(dc, &panel3, BDR_SUNKENOUTER, BF_RECT);
     ::EndPaint(fmMain, &paint);
 }

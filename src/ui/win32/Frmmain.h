@@ -130,6 +130,7 @@ class TfmMain : public MainView {
     HBRUSH yellow_ = nullptr;
     HBRUSH aqua_ = nullptr;
 
+    int ruleTop_ = 0;  // Panel3, the rule under the hint
     COLORREF nameColour_ = RGB(0, 0, 255);
     std::array<bool, 5> aqua_boxes_{};  // indexed like Box
     bool menuItems_[3] = {true, true, true};
