@@ -1,8 +1,8 @@
 // Kavrolis: the editor of the machine's database connection aliases.
-// Start-up: the locale decides the ANSI code page, the executable's name the
-// application's title; then the main window runs until it is closed. The
-// window's first activation lists the aliases of KVRCFG in the current
-// directory (see editor/MainForm).
+// Start-up: the machine's code page setting (else the locale) decides the ANSI
+// code page, the executable's name the application's title; then the main window runs until it is
+// closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
+// editor/MainForm).
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -14,6 +14,7 @@
 
 #include "editor/AppTitle.h"
 #include "editor/MainForm.h"
+#include "platform/MachineCodePage.h"
 #include "platform/Text.h"
 #include "ui/Frmmain.h"
 
@@ -29,6 +30,7 @@ void ShowFatal(const std::u16string& text) {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
+    kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
     const std::string title = kvr::ApplicationTitle(
         kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String()));
