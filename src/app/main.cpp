@@ -32,8 +32,10 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
+    // A name the code page cannot hold gives the program's own.
     const std::string title = kvr::ApplicationTitle(
-        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String()));
+        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String())
+            .value_or("Kavrolis"));
     QApplication::setApplicationName(
         QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 

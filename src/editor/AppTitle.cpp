@@ -12,17 +12,18 @@ std::string ApplicationTitle(std::string_view executablePath) {
         name.remove_prefix(slash + 1);
     }
     name = name.substr(0, name.find('.'));
-    // The first character may take more than one byte of the code page.
-    const std::u16string unicode = platform::AnsiToUnicode(name);
-    if (unicode.empty()) {
+    if (name.empty()) {
         return {};
     }
-    std::size_t firstLength = 1;
-    if (unicode.size() > 1 && unicode[0] >= 0xD800 && unicode[0] <= 0xDBFF) {
-        firstLength = 2;
+    // The first character may take more than one byte of the code page.
+    std::size_t firstBytes = 1;
+    for (std::size_t n = 1; n <= name.size() && n <= 4; ++n) {
+        if (platform::IsValidAnsi(name.substr(0, n))) {
+            firstBytes = n;
+            break;
+        }
     }
-    return platform::UnicodeToAnsi(unicode.substr(0, firstLength)) +
-           platform::LowerCase(platform::UnicodeToAnsi(unicode.substr(firstLength)));
+    return std::string(name.substr(0, firstBytes)) + platform::LowerCase(name.substr(firstBytes));
 }
 
 }  // namespace kvr

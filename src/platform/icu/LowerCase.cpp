@@ -6,6 +6,9 @@
 namespace kvr::platform {
 
 std::string LowerCase(std::string_view ansi) {
+    if (!IsValidAnsi(ansi)) {
+        return std::string(ansi);
+    }
     const std::u16string text = AnsiToUnicode(ansi);
     std::u16string lower(text.size() + 8, u'\0');
     for (;;) {
@@ -20,7 +23,8 @@ std::string LowerCase(std::string_view ansi) {
             return std::string(ansi);
         }
         lower.resize(static_cast<std::size_t>(n));
-        return UnicodeToAnsi(lower);
+        // A lower-case letter the code page lacks leaves the text as it was.
+        return UnicodeToAnsi(lower).value_or(std::string(ansi));
     }
 }
 
