@@ -4,10 +4,8 @@
 // closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
 // editor/MainForm).
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QTranslator>
 
 #include <clocale>
 #include <exception>
@@ -17,6 +15,7 @@
 #include "platform/MachineCodePage.h"
 #include "platform/Text.h"
 #include "ui/Frmmain.h"
+#include "ui/Translations.h"
 
 namespace {
 
@@ -39,12 +38,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(
         QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 
-    // Qt's own texts (the standard buttons) in the user's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_") + QLocale::system().name(),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    kvr::InstallTranslations(QLocale::system());
 
     try {
         kvr::TfmMain fmMain;
