@@ -72,11 +72,7 @@ std::string AliasStore::Require(std::string_view name) {
 }
 
 Fields AliasStore::ReadStored(const std::string& alias) {
-    Fields stored;
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = file_.ReadAliasField(alias, kFields[i].key);
-    }
-    return stored;
+    return file_.ReadAliasFields(alias);
 }
 
 Fields AliasStore::ReadValues(const std::string& alias) {
@@ -88,15 +84,26 @@ Fields AliasStore::ReadValues(const std::string& alias) {
     return values;
 }
 
-void AliasStore::WriteValues(const std::string& alias, const Fields& values) {
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        CheckValue(i, values[i]);
+bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
+                             const Fields* expected) {
+    if (auto unfit = FirstUnfitValue(values)) {
+        CheckValue(*unfit, values[*unfit]);
     }
     const CEncrpyt cipher;
     const std::string key = KeyStamp();
+    Fields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        file_.WriteAliasField(alias, kFields[i].key, cipher.Encrypt(key, values[i]));
+        stored[i] = cipher.Encrypt(key, values[i]);
     }
+    switch (file_.SaveAliasFields(alias, stored, expected)) {
+        case AliasFile::SaveResult::Saved:
+            return true;
+        case AliasFile::SaveResult::Changed:
+            return false;
+        case AliasFile::SaveResult::Missing:
+            break;
+    }
+    throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
 }
 
 void AliasStore::Add(const std::string& name) {
@@ -112,14 +119,16 @@ void AliasStore::Add(const std::string& name) {
 
 void AliasStore::Rename(const std::string& oldName, const std::string& newName) {
     CheckName(newName);
-    // A change of letter case alone is the same header.
-    if (!platform::EqualsIgnoreCase(newName, oldName) && Find(newName)) {
-        throw Refusal("KVR別名[" + Utf8(newName) + "]已存在，無法將KVR別名" + Utf8(oldName) +
-                      "更改為此名稱。");
+    switch (file_.RenameAlias(oldName, newName)) {
+        case AliasFile::RenameResult::Renamed:
+            return;
+        case AliasFile::RenameResult::NameTaken:
+            throw Refusal("KVR別名[" + Utf8(newName) + "]已存在，無法將KVR別名" + Utf8(oldName) +
+                          "更改為此名稱。");
+        case AliasFile::RenameResult::Missing:
+            break;
     }
-    if (!file_.RenameAliasHeader(oldName, newName)) {
-        throw Refusal("KVR別名[" + Utf8(oldName) + "]不存在。");
-    }
+    throw Refusal("KVR別名[" + Utf8(oldName) + "]不存在。");
 }
 
 void AliasStore::Delete(const std::string& name) {

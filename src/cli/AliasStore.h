@@ -28,7 +28,8 @@ inline constexpr std::array<FieldInfo, 4> kFields{{
 }};
 inline constexpr std::size_t kPasswordField = 3;
 
-using Fields = std::array<std::string, kFields.size()>;
+static_assert(kFields.size() == kAliasFieldKeys.size());
+using Fields = AliasFields;
 
 // A rule of the alias file was not met; nothing was written. The text is the
 // message the user is shown.
@@ -63,8 +64,11 @@ class AliasStore {
     // The four decoded values; ConvertError for a value that does not decode.
     Fields ReadValues(const std::string& alias);
     // Encodes the four values under a fresh key stamp and writes them as one
-    // step. Every value is checked before anything is written.
-    void WriteValues(const std::string& alias, const Fields& values);
+    // step. Every value is checked before anything is written. Refused when
+    // the alias is gone, or when `expected` is given and the stored texts are
+    // no longer those (false then, nothing written).
+    bool WriteValues(const std::string& alias, const Fields& values,
+                     const Fields* expected = nullptr);
 
     // The editor's commands, with its refusals. Names are used as given.
     void Add(const std::string& name);

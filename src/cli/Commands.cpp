@@ -300,22 +300,30 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
         }
     }
     const std::string alias = store.Require(FromTerminal(call.arguments[0]));
-    // Fields not given keep their values; only they need to decode.
-    const Fields stored = store.ReadStored(alias);
-    Fields values;
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        if (given[i]) {
-            values[i] = *given[i];
-            continue;
+    // Fields not given keep their values; only they need to decode. The write
+    // goes through only while the stored texts are still those read, so sets
+    // of other fields running at the same time are never lost: read again.
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const Fields stored = store.ReadStored(alias);
+        Fields values;
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            if (given[i]) {
+                values[i] = *given[i];
+                continue;
+            }
+            try {
+                values[i] = CEncrpyt().Decrypt(stored[i]);
+            } catch (const ConvertError& e) {
+                throw ConvertError("KVR別名[" + Utf8(alias) + "] " + kFields[i].key + ": " +
+                                   e.what());
+            }
         }
-        try {
-            values[i] = CEncrpyt().Decrypt(stored[i]);
-        } catch (const ConvertError& e) {
-            throw ConvertError("KVR別名[" + Utf8(alias) + "] " + kFields[i].key + ": " + e.what());
+        if (store.WriteValues(alias, values, &stored)) {
+            return kDone;
         }
     }
-    store.WriteValues(alias, values);
-    return kDone;
+    throw FileError("Cannot create file " + store.Path() + ": it keeps changing");
 }
 
 int Rename(AliasStore& store, const Invocation& call, Io&) {

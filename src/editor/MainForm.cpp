@@ -17,17 +17,16 @@ namespace {
 constexpr int kEnterKey = 13;
 
 struct Field {
-    const char* key;
     Box box;
     const char16_t* label;  // for messages about the field
 };
 
-// The order of loading and saving.
-constexpr std::array<Field, 4> kFields{{
-    {"DatabaseName", Box::DatabaseName, u"資料庫名稱"},
-    {"ServerName", Box::ServerName, u"伺服器名稱"},
-    {"UserName", Box::UserName, u"使用者帳號"},
-    {"PassWord", Box::PassWord, u"使用者密碼"},
+// The box of each field of kAliasFieldKeys, in its order.
+constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
+    {Box::DatabaseName, u"資料庫名稱"},
+    {Box::ServerName, u"伺服器名稱"},
+    {Box::UserName, u"使用者帳號"},
+    {Box::PassWord, u"使用者密碼"},
 }};
 
 std::u16string Unicode(std::string_view ansi) {
@@ -210,16 +209,17 @@ void MainForm::LoadAlias() {
     // decoded shows empty rather than leaving the previous alias's text there,
     // where the next save would write it into this alias.
     std::optional<std::string> failure;
-    for (const Field& field : kFields) {
+    const AliasFields stored = File().ReadAliasFields(sAlias);
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {
-            text = Unicode(Cipher->Decrypt(File().ReadAliasField(sAlias, field.key)));
+            text = Unicode(Cipher->Decrypt(stored[i]));
         } catch (const ConvertError& e) {
             if (!failure) {
                 failure = e.what();
             }
         }
-        view_.SetText(field.box, text);
+        view_.SetText(kFields[i].box, text);
     }
     view_.SetTestEnabled(true);
     if (failure) {
@@ -238,23 +238,24 @@ void MainForm::SaveAlias() {
     if (!Cipher) {
         Cipher.emplace();
     }
-    // Every value is checked before the first one is written, so a save never
-    // stores half an alias.
-    std::array<std::string, kFields.size()> values;
+    // Every value is checked before anything is written, and the four are
+    // written in one rewrite, so a save never stores half an alias.
+    AliasFields values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         values[i] = AnsiText(kFields[i].box);
-        if (!CEncrpyt::CanEncrypt(values[i])) {
-            view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
-                            Unicode(std::to_string(CEncrpyt::kMaxValueLength)) +
-                            u" 個位元組，現為 " + Unicode(std::to_string(values[i].size())) +
-                            u" 個）。未寫入任何欄位。");
-            return;
-        }
     }
+    if (auto unfit = FirstUnfitValue(values)) {
+        std::size_t i = *unfit;
+        view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
+                        Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
+                        Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
+        return;
+    }
+    AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        File().WriteAliasField(sAlias, kFields[i].key,
-                               Cipher->Encrypt(KeyStamp(services_.clock()), values[i]));
+        stored[i] = Cipher->Encrypt(KeyStamp(services_.clock()), values[i]);
     }
+    File().WriteAliasFields(sAlias, stored);
     view_.ShowMessage(u"存檔完成!!");
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvr::platform {
 
@@ -34,6 +35,12 @@ std::optional<std::string_view> ProfileSectionName(std::string_view line);
 // The value of key in section, or nothing when the section or key is missing.
 std::optional<std::string_view> ReadProfileValue(std::string_view file, std::string_view section,
                                                  std::string_view key);
+
+// The values of several keys of one section, found in one pass over the file:
+// nothing when the section is missing, else one entry per key, each what
+// ReadProfileValue gives for it.
+std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
+    std::string_view file, std::string_view section, const std::vector<std::string_view>& keys);
 
 // The file's bytes with key in section set to value. A key present keeps its
 // line; a new key goes right after the last non-blank line of the section; a

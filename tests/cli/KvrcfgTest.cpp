@@ -96,6 +96,29 @@ TEST_F(Kvrcfg, EditsAnAliasAsTheEditorDoes) {
     EXPECT_EQ(File(), "[Other]\r\n");
 }
 
+TEST_F(Kvrcfg, SetsAtTheSameTimeLoseNothing) {
+    constexpr int kAliases = 6;
+    std::string script =
+        "cd " + Quoted(work_.Path()) + " && export LC_ALL=C.UTF-8 && k=" + Quoted(KVRCFG_BINARY) +
+        " && for i in $(seq " + std::to_string(kAliases) + "); do $k add a$i; done && ";
+    // Each process its own alias, and four more each one field of the same alias.
+    script += "for i in $(seq " + std::to_string(kAliases) +
+              "); do $k set a$i --server s$i --user u$i & done; "
+              "$k set a1 --database d1 & $k set A1 --password-stdin <<<p1 & "
+              "$k set a2 --database d2 & $k set a2 --password-stdin <<<p2 & wait";
+    ASSERT_EQ(std::system(("bash -c " + Quoted(script)).c_str()), 0);
+    for (int i = 1; i <= kAliases; ++i) {
+        SCOPED_TRACE(i);
+        Json json = Json::parse(Ok({"show", "a" + std::to_string(i), "--json", "--reveal"}));
+        EXPECT_EQ(json["server"], "s" + std::to_string(i));
+        EXPECT_EQ(json["user"], "u" + std::to_string(i));
+        if (i <= 2) {
+            EXPECT_EQ(json["database"], "d" + std::to_string(i));
+            EXPECT_EQ(json["password"], "p" + std::to_string(i));
+        }
+    }
+}
+
 TEST_F(Kvrcfg, RefusesAndLeavesTheFileAlone) {
     WriteBytes(work_.File("KVRCFG"), "[Sales]\r\nDatabaseName=" + Stored("db") + "\r\n[Stock]\r\n");
     const std::string before = File();

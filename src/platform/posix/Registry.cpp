@@ -473,29 +473,33 @@ class Document {
 
 enum class LoadStatus { Ok, Missing, Unusable };
 
-// The file as a document. An empty file is an empty registry; one that cannot
-// be read, or whose key has lines we do not understand, is unusable.
-LoadStatus Load(const std::string& file, std::string_view path, Document& doc) {
-    std::string bytes;
-    switch (ReadWholeFile(file, bytes)) {
-        case ReadStatus::Missing:
-            doc = Document::Empty();
-            return LoadStatus::Missing;
-        case ReadStatus::Unreadable:
-            return LoadStatus::Unusable;
-        case ReadStatus::Ok:
-            break;
-    }
-    if (bytes.empty()) {
+// The file's bytes (null for a missing file) as a document. An empty file is
+// an empty registry; one whose key has lines we do not understand is unusable.
+LoadStatus Parse(const std::string* bytes, std::string_view path, Document& doc) {
+    if (bytes == nullptr || bytes->empty()) {
         doc = Document::Empty();
-        return LoadStatus::Ok;
+        return bytes == nullptr ? LoadStatus::Missing : LoadStatus::Ok;
     }
-    auto parsed = Document::Parse(bytes);
+    auto parsed = Document::Parse(*bytes);
     if (!parsed || !parsed->KeySound(path)) {
         return LoadStatus::Unusable;
     }
     doc = std::move(*parsed);
     return LoadStatus::Ok;
+}
+
+// The file as a document; one that cannot be read is unusable.
+LoadStatus Load(const std::string& file, std::string_view path, Document& doc) {
+    std::string bytes;
+    switch (ReadWholeFile(file, bytes)) {
+        case ReadStatus::Missing:
+            return Parse(nullptr, path, doc);
+        case ReadStatus::Unreadable:
+            return LoadStatus::Unusable;
+        case ReadStatus::Ok:
+            break;
+    }
+    return Parse(&bytes, path, doc);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -523,14 +527,13 @@ bool IsWritableLocation(const std::string& file) {
     return errno == ENOENT && IsWritableFolder(FolderOf(folder));
 }
 
-bool Replace(const std::string& file, std::string_view bytes) {
+void MakeFolder(const std::string& file) {
     std::string folder = FolderOf(file);
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0 && errno == ENOENT) {
         // Only the registry's own folder is made; a failure shows in the write.
         ::mkdir(folder.c_str(), 0755);
     }
-    return ReplaceFile(file, bytes);
 }
 
 constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey;
@@ -590,11 +593,22 @@ bool RegKey::SetValue(std::string_view name, const RegValue& value) {
     if (!open_ || (access_ & kKeySetValue) == 0) {
         return false;
     }
-    Document doc;
-    if (Load(file_, path_, doc) == LoadStatus::Unusable) {
-        return false;
-    }
-    return doc.SetValue(path_, name, value) && Replace(file_, doc.Bytes());
+    MakeFolder(file_);
+    // Read, changed and replaced under the file's lock, so values that other
+    // programs set meanwhile are kept.
+    bool changed = false;
+    EditStatus status =
+        EditFile(file_, [&](const std::string* bytes) -> std::optional<std::string> {
+            Document doc;
+            changed = false;
+            if (Parse(bytes, path_, doc) == LoadStatus::Unusable ||
+                !doc.SetValue(path_, name, value)) {
+                return std::nullopt;
+            }
+            changed = true;
+            return doc.Bytes();
+        });
+    return changed && status == EditStatus::Done;
 }
 
 bool RegKey::SetStringValue(std::string_view name, std::string_view text) {
