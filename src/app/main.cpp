@@ -1,8 +1,8 @@
 // Kavrolis: the editor of the machine's database connection aliases.
-// Start-up: the locale decides the ANSI code page, the executable's name the
-// application's title; then the main window runs until it is closed. The
-// window's first activation lists the aliases of KVRCFG in the current
-// directory (see editor/MainForm).
+// Start-up: the machine's code page setting (else the locale) decides the ANSI
+// code page, the executable's name the application's title; then the main window runs until it is
+// closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
+// editor/MainForm).
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "editor/MainForm.h"
+#include "platform/MachineCodePage.h"
 #include "ui/AppTitle.h"
 #include "ui/Frmmain.h"
 
@@ -28,6 +29,7 @@ void ShowFatal(const std::u16string& text) {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
+    kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
     QApplication::setApplicationName(
         kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));

@@ -5,14 +5,13 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 #include "store/KeyStamp.h"
 
 namespace kvr::cli {
 
 namespace {
-
-constexpr std::string_view kRootText = "Kavrolis";
 
 std::string Utf8(std::string_view ansi) {
     return platform::Utf16ToUtf8(platform::AnsiToUnicode(ansi));
@@ -137,15 +136,17 @@ void AliasStore::Delete(const std::string& name) {
 
 void AliasStore::CheckName(std::string_view name) {
     if (name.empty()) {
-        throw Refusal("KVR別名不可空白。");
+        throw Refusal("An alias name cannot be empty");
     }
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) < 0x20) {
-            throw Refusal("KVR別名[" + Utf8(name) + "]含有控制字元，無法使用。");
-        }
-    }
-    if (name == kRootText) {
-        throw Refusal("KVR別名不可為" + std::string(kRootText) + "。");
+    switch (CheckAliasName(name)) {
+        case NameProblem::None:
+            return;
+        case NameProblem::ControlCharacter:
+            throw Refusal("An alias name cannot hold a line break or another control character; [" +
+                          Utf8(name) + "] does");
+        case NameProblem::RootText:
+            throw Refusal("An alias cannot be named " + std::string(kRootText) +
+                          ": that is the name of the tree's root");
     }
 }
 

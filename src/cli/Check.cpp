@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 
 namespace kvr::cli {
@@ -142,7 +143,7 @@ class Checker {
             Add(number, section_->name, "name-not-text",
                 "the name is not valid text in code page " + platform::AnsiCodePage());
         }
-        if (name == "Kavrolis") {
+        if (name == kRootText) {
             Add(number, section_->name, "root-name",
                 "the name is the tree's root text; the editor cannot edit or delete it");
         }

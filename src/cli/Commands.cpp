@@ -13,8 +13,10 @@
 #include "cli/Check.h"
 #include "cli/Text.h"
 #include "dbtest/ConnectionTest.h"
+#include "platform/Console.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "platform/MachineCodePage.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "settings/PublishMachineSettings.h"
@@ -192,6 +194,11 @@ std::string Trimmed(std::string_view text) {
     return std::string(platform::Trim(text));
 }
 
+// A message on standard error.
+void Tell(Io& io, const std::string& utf8) {
+    io.err << Message("kvrcfg: " + utf8) << '\n';
+}
+
 void PrintJson(Io& io, const Json& json) {
     io.out << json.dump(2) << '\n';
 }
@@ -238,7 +245,7 @@ int List(AliasStore& store, const Invocation& call, Io& io) {
 }
 
 int Show(AliasStore& store, const Invocation& call, Io& io) {
-    const std::string alias = store.Require(FromTerminal(call.arguments[0]));
+    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
     const Fields values = Values(store, alias);
     const bool reveal = call.Has("--reveal");
     if (call.Has("--json")) {
@@ -256,7 +263,7 @@ int Show(AliasStore& store, const Invocation& call, Io& io) {
 }
 
 int Add(AliasStore& store, const Invocation& call, Io&) {
-    store.Add(Trimmed(FromTerminal(call.arguments[0])));
+    store.Add(Trimmed(FromTerminal(call.arguments[0], "the alias name")));
     return kDone;
 }
 
@@ -269,13 +276,13 @@ std::string ReadPassword(const Invocation& call, Io& io) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        return FromTerminal(line);
+        return FromTerminal(line, "the password");
     }
     std::optional<std::string> typed = io.readSecret("Password: ");
     if (!typed) {
         throw UsageError("--password-prompt: no terminal to ask on (use --password-stdin)");
     }
-    return FromTerminal(*typed);
+    return FromTerminal(*typed, "the password");
 }
 
 int Set(AliasStore& store, const Invocation& call, Io& io) {
@@ -285,7 +292,7 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
     std::array<std::optional<std::string>, kFields.size()> given;
     for (std::size_t i = 0; i < kPasswordField; ++i) {
         if (const std::string* value = call.Value(kFields[i].option)) {
-            given[i] = FromTerminal(*value);
+            given[i] = FromTerminal(*value, kFields[i].option);
         }
     }
     if (call.Has("--password-stdin") || call.Has("--password-prompt")) {
@@ -299,7 +306,7 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
             AliasStore::CheckValue(i, *given[i]);
         }
     }
-    const std::string alias = store.Require(FromTerminal(call.arguments[0]));
+    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
     // Fields not given keep their values; only they need to decode. The write
     // goes through only while the stored texts are still those read, so sets
     // of other fields running at the same time are never lost: read again.
@@ -327,8 +334,8 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
 }
 
 int Rename(AliasStore& store, const Invocation& call, Io&) {
-    const std::string oldName = store.Require(FromTerminal(call.arguments[0]));
-    const std::string newName = Trimmed(FromTerminal(call.arguments[1]));
+    const std::string oldName = store.Require(FromTerminal(call.arguments[0], "the alias name"));
+    const std::string newName = Trimmed(FromTerminal(call.arguments[1], "the new name"));
     if (newName != oldName) {
         store.Rename(oldName, newName);
     }
@@ -336,7 +343,7 @@ int Rename(AliasStore& store, const Invocation& call, Io&) {
 }
 
 int Delete(AliasStore& store, const Invocation& call, Io&) {
-    store.Delete(store.Require(FromTerminal(call.arguments[0])));
+    store.Delete(store.Require(FromTerminal(call.arguments[0], "the alias name")));
     return kDone;
 }
 
@@ -350,7 +357,7 @@ int Test(AliasStore& store, const Invocation& call, Io& io) {
         }
         timeout = std::to_string(std::stoi(*value));
     }
-    const std::string alias = store.Require(FromTerminal(call.arguments[0]));
+    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
     const Fields values = Values(store, alias);
     std::string connectionString =
         BuildConnectionString(Utf8(values[1]), Utf8(values[2]), Utf8(values[3]), Utf8(values[0]));
@@ -379,14 +386,14 @@ int Test(AliasStore& store, const Invocation& call, Io& io) {
         json["detail"] = TextToJson(outcome.detail);
         PrintJson(io, json);
     } else if (outcome.succeeded) {
-        io.out << "連線成功!! (" << ms << " ms)\n";
+        io.out << Message("連線成功!! (" + std::to_string(ms) + " ms)") << '\n';
     } else {
-        io.out << "連線失敗!! (" << ms << " ms)\n";
+        io.out << Message("連線失敗!! (" + std::to_string(ms) + " ms)") << '\n';
         if (!explanation.empty()) {
-            io.out << explanation << '\n';
+            io.out << Message(explanation) << '\n';
         }
         if (!outcome.detail.empty()) {
-            io.out << outcome.detail << '\n';
+            io.out << Message(outcome.detail) << '\n';
         }
     }
     return outcome.succeeded ? kDone : kNegative;
@@ -409,7 +416,7 @@ int CheckCommand(AliasStore& store, const Invocation& call, Io& io) {
             if (!f.alias.empty()) {
                 io.out << '[' << ToTerminal(f.alias) << "] ";
             }
-            io.out << f.message << '\n';
+            io.out << Message(f.message) << '\n';
         }
     }
     return findings.empty() ? kDone : kNegative;
@@ -422,7 +429,7 @@ int Export(AliasStore& store, const Invocation& call, Io& io) {
     for (const std::string& name : store.Names()) {
         // A repeated header reads the first section's fields: one entry.
         if (!seen.insert(platform::FoldCase(name)).second) {
-            io.err << "kvrcfg: KVR別名[" << Utf8(name) << "] repeated, exported once\n";
+            Tell(io, "KVR別名[" + Utf8(name) + "] repeated, exported once");
             continue;
         }
         aliases.push_back(AliasJson(name, Values(store, name), reveal));
@@ -515,8 +522,8 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
     for (const Imported& alias : aliases) {
         if (auto existing = store.Find(alias.name)) {
             if (!replace) {
-                io.err << "kvrcfg: KVR別名[" << Utf8(*existing)
-                       << "] exists, left alone (--replace overwrites it)\n";
+                Tell(io, "KVR別名[" + Utf8(*existing) +
+                             "] exists, left alone (--replace overwrites it)");
                 ++kept;
                 continue;
             }
@@ -528,8 +535,8 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
         store.WriteValues(alias.name, alias.values);
         ++added;
     }
-    io.err << "kvrcfg: " << added << " added, " << replaced << " replaced, " << kept
-           << " left alone\n";
+    Tell(io, std::to_string(added) + " added, " + std::to_string(replaced) + " replaced, " +
+                 std::to_string(kept) + " left alone");
     return kDone;
 }
 
@@ -619,6 +626,14 @@ int Run(const std::vector<std::string>& args, Io& io) {
         const std::string workDir = WorkDirectory(call.dir);
         const std::string registryFile =
             call.registry.empty() ? platform::DefaultRegistryFile() : call.registry;
+        // The alias file is read in the machine's code page, as every program
+        // of ours reads it, whatever the terminal's.
+        if (platform::UseMachineCodePage(platform::Registry(registryFile)) ==
+            platform::MachineCodePage::Unknown) {
+            Tell(io, "the machine's code page (ACP in " + registryFile +
+                         ") is unknown here; using the locale's");
+        }
+        SetTerminalIsAnsi(platform::TerminalIsAnsi());
         AliasStore store(workDir);
         const std::string_view name = call.command->name;
         if (name == "list")
@@ -643,13 +658,13 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return Import(store, call, io);
         return Publish(workDir, registryFile);
     } catch (const UsageError& e) {
-        io.err << "kvrcfg: " << e.what() << " (see kvrcfg --help)\n";
+        Tell(io, std::string(e.what()) + " (see kvrcfg --help)");
         return kUsage;
     } catch (const Refusal& e) {
-        io.err << "kvrcfg: " << e.what() << '\n';
+        Tell(io, e.what());
         return kNegative;
     } catch (const std::exception& e) {
-        io.err << "kvrcfg: " << Sentence(e.what()) << '\n';
+        Tell(io, Sentence(e.what()));
         return kFileError;
     }
 }

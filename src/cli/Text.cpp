@@ -3,9 +3,21 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/AliasStore.h"
+#include "platform/Console.h"
 #include "platform/Text.h"
 
 namespace kvr::cli {
+
+namespace {
+
+bool terminalIsAnsi = true;
+
+std::string Unstorable(std::string_view what, const std::string& character) {
+    return std::string(what) + ": the character \"" + character +
+           "\" cannot be stored in the machine's code page (" + platform::AnsiCodePage() + ")";
+}
+
+}  // namespace
 
 std::string Utf8(std::string_view ansi) {
     return platform::Utf16ToUtf8(platform::AnsiToUnicode(ansi));
@@ -16,37 +28,52 @@ std::string Utf8(std::u16string_view text) {
 }
 
 bool IsCodePageText(std::string_view ansi) {
-    return platform::UnicodeToAnsi(platform::AnsiToUnicode(ansi)) == ansi;
+    return platform::IsValidAnsi(ansi) &&
+           platform::UnicodeToAnsi(platform::AnsiToUnicode(ansi)) == ansi;
 }
 
-std::optional<std::string> AnsiFromUtf8(std::string_view utf8, std::string* lost) {
-    const std::u16string text = platform::Utf8ToUtf16(utf8);
-    std::string ansi = platform::UnicodeToAnsi(text);
-    if (platform::AnsiToUnicode(ansi) == text) {
+namespace {
+
+std::optional<std::string> AnsiFromUnicode(std::u16string_view text, std::string* lost) {
+    if (auto ansi = platform::UnicodeToAnsi(text)) {
         return ansi;
     }
     if (lost != nullptr) {
-        // The first character that does not come back.
-        std::size_t i = 0;
-        while (i < text.size()) {
-            std::size_t n = (i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00) ? 2 : 1;
-            std::u16string_view one(text.data() + i, n);
-            if (platform::AnsiToUnicode(platform::UnicodeToAnsi(one)) != one) {
-                *lost = Utf8(one);
-                break;
-            }
-            i += n;
-        }
+        *lost = Utf8(platform::CharacterAt(text, platform::FirstUnstorable(text)));
     }
     return std::nullopt;
 }
 
-std::string FromTerminal(std::string_view text) {
-    return std::string(text);
+}  // namespace
+
+std::optional<std::string> AnsiFromUtf8(std::string_view utf8, std::string* lost) {
+    return AnsiFromUnicode(platform::Utf8ToUtf16(utf8), lost);
+}
+
+void SetTerminalIsAnsi(bool same) {
+    terminalIsAnsi = same;
+}
+
+std::string FromTerminal(std::string_view text, std::string_view what) {
+    if (terminalIsAnsi) {
+        return std::string(text);
+    }
+    std::string lost;
+    if (auto ansi = AnsiFromUnicode(platform::TerminalToUnicode(text), &lost)) {
+        return *ansi;
+    }
+    throw Refusal(Unstorable(what, lost));
 }
 
 std::string ToTerminal(std::string_view ansi) {
-    return std::string(ansi);
+    if (terminalIsAnsi) {
+        return std::string(ansi);
+    }
+    return platform::UnicodeToTerminal(platform::AnsiToUnicode(ansi));
+}
+
+std::string Message(std::string_view utf8) {
+    return platform::UnicodeToTerminal(platform::Utf8ToUtf16(utf8));
 }
 
 nlohmann::ordered_json TextToJson(std::string_view ansi) {
@@ -86,8 +113,7 @@ std::string TextFromJson(const nlohmann::ordered_json& value, std::string_view w
         if (auto ansi = AnsiFromUtf8(value.get_ref<const std::string&>(), &lost)) {
             return *ansi;
         }
-        throw Refusal(std::string(what) + ": \"" + lost + "\" cannot be stored in code page " +
-                      platform::AnsiCodePage());
+        throw Refusal(Unstorable(what, lost));
     }
     if (value.is_object() && value.size() == 1 && value.contains("hex") &&
         value["hex"].is_string()) {

@@ -21,9 +21,16 @@ bool IsCodePageText(std::string_view ansi);
 // page cannot store (the first such character in `lost`, as UTF-8).
 std::optional<std::string> AnsiFromUtf8(std::string_view utf8, std::string* lost = nullptr);
 
-// Bytes of the command line and the terminal to the code page and back.
-std::string FromTerminal(std::string_view text);
+// Says whether the terminal's code page is the one in force for the alias
+// file; when it is not, text is converted between the two.
+void SetTerminalIsAnsi(bool same);
+// Bytes of the command line and the terminal in the code page. Raises
+// Refusal, naming `what`, for a character the code page cannot store.
+std::string FromTerminal(std::string_view text, std::string_view what = "the text");
+// Code-page text for the terminal.
 std::string ToTerminal(std::string_view ansi);
+// Our own UTF-8 messages for the terminal.
+std::string Message(std::string_view utf8);
 
 // Code-page text in JSON: a string when the bytes are text of the code page,
 // else {"hex": "<two lowercase hex digits per byte>"}, so every byte survives.

@@ -10,6 +10,8 @@
 
 #include "fixtures/TdsResponder.h"
 #include "fixtures/TempDir.h"
+#include "platform/MachineCodePage.h"
+#include "platform/Registry.h"
 #include "store/Cencrpyt.h"
 
 namespace kvr {
@@ -233,6 +235,24 @@ TEST_F(Kvrcfg, TestsTheSavedFields) {
     EXPECT_TRUE(json["milliseconds"].is_number_integer());
     EXPECT_FALSE(json["detail"].get<std::string>().empty());
     EXPECT_EQ(Run({"test", "live"}).out.rfind("連線失敗!! (", 0), 0u);
+}
+
+TEST_F(Kvrcfg, KeepsTheMachineCodePageUnderAnyTerminal) {
+    // A Big5 machine, driven from a UTF-8 terminal.
+    TempDir machine;
+    const std::string registry = machine.File("registry.reg");
+    ASSERT_TRUE(platform::WriteMachineCodePage(platform::Registry(registry), 950));
+    Ok({"--registry", registry, "add", "銷售"});
+    Ok({"--registry", registry, "set", "銷售", "--database", "資料庫一"});
+    EXPECT_EQ(File().substr(0, 8), "[\xbe\x50\xb0\xe2]\r\n");
+    EXPECT_EQ(Ok({"--registry", registry, "list"}), "銷售\n");
+    EXPECT_EQ(Json::parse(Ok({"--registry", registry, "show", "銷售", "--json"}))["database"],
+              "資料庫一");
+    // Text Big5 cannot hold is refused, never stored as "?".
+    const std::string before = File();
+    EXPECT_EQ(Run({"--registry", registry, "set", "銷售", "--database", "数据"}).status, 1);
+    EXPECT_EQ(Run({"--registry", registry, "add", "数据"}).status, 1);
+    EXPECT_EQ(File(), before);
 }
 
 TEST_F(Kvrcfg, PublishesTheWorkDirectory) {
