@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 #include "platform/Errors.h"
@@ -139,7 +140,8 @@ void MainForm::FormActivate() {
     NodeId root = view_.RootNode();
     view_.SelectNode(root);
     try {
-        view_.AddChildren(root, SortedForDisplay(file_->ListAliases()));
+        listed_ = file_->ListAliases();
+        view_.AddChildren(root, SortedForDisplay(listed_));
         // Sorted before they are added, so only the collapsed tree remains to show.
         view_.FullCollapse();
     } catch (const std::exception& e) {
@@ -196,6 +198,7 @@ void MainForm::ClearAliasFields() {
     view_.SetTestEnabled(false);
     sAlias.clear();
     aliasNode_ = kNoNode;
+    loaded_.reset();
     for (const Field& field : kFields) {
         view_.SetText(field.box, u"");
     }
@@ -210,6 +213,7 @@ void MainForm::LoadAlias() {
     // where the next save would write it into this alias.
     std::optional<std::string> failure;
     const AliasFields stored = File().ReadAliasFields(sAlias);
+    loaded_ = stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {
@@ -255,7 +259,26 @@ void MainForm::SaveAlias() {
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         stored[i] = Cipher->Encrypt(KeyStamp(services_.clock()), values[i]);
     }
-    File().WriteAliasFields(sAlias, stored);
+    // Written only over what the boxes were loaded from, unless the user says
+    // so; never into a section that is gone, which would bring it back.
+    using Result = AliasFile::SaveResult;
+    Result result = File().SaveAliasFields(sAlias, stored, loaded_ ? &*loaded_ : nullptr);
+    if (result == Result::Changed) {
+        Answer answer = view_.Ask(
+            u"KVR別名[" + Unicode(sAlias) + u"]已被其他程式修改，是否以畫面上的內容覆蓋？", u"存檔",
+            Icon::Warning, DefaultButton::No);
+        if (answer != Answer::Yes) {
+            return;
+        }
+        result = File().SaveAliasFields(sAlias, stored);
+    }
+    if (result == Result::Missing) {
+        view_.ShowMessage(u"KVR別名[" + Unicode(sAlias) +
+                          u"]已不存在（已被其他程式刪除或改名），未存檔。");
+        FollowFile();
+        return;
+    }
+    loaded_ = stored;
     view_.ShowMessage(u"存檔完成!!");
 }
 
@@ -265,6 +288,69 @@ void MainForm::edDatabaseNameEnter(Box box) {
 
 void MainForm::edDatabaseNameExit(Box box) {
     view_.SetBoxBackground(box, Colour::Window);
+}
+
+void MainForm::AliasFileChanged() {
+    // Nobody asked for this refresh: a file that cannot be read just now is
+    // left to the next command to report.
+    try {
+        FollowFile();
+    } catch (const std::exception&) {
+    }
+}
+
+void MainForm::FollowFile() {
+    std::vector<std::string> names = File().ListExistingAliases();
+    // What changed since the tree last followed the file, counting repeats:
+    // names in the file that the tree has not seen, and names gone from it.
+    std::vector<std::string> before = listed_;
+    std::vector<std::string> after = names;
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    std::vector<std::string> added;
+    std::vector<std::string> removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(added));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(removed));
+    listed_ = std::move(names);
+    if (added.empty() && removed.empty()) {
+        return;
+    }
+    // This window's own changes are in the tree already: a removed name may
+    // have no node left, an added one may have its node.
+    NodeId root = view_.RootNode();
+    auto nodeWithText = [&](const std::u16string& text) {
+        for (NodeId child : view_.Children(root)) {
+            if (view_.NodeText(child) == text) {
+                return child;
+            }
+        }
+        return kNoNode;
+    };
+    NodeId selected = view_.SelectedNode();
+    for (const std::string& name : removed) {
+        NodeId node = nodeWithText(Unicode(name));
+        if (node == kNoNode) {
+            continue;
+        }
+        // The boxes keep what the user typed; a save then says the alias is gone.
+        if (node == aliasNode_) {
+            aliasNode_ = kNoNode;
+        }
+        view_.DeleteNode(node);
+        if (node == selected) {
+            selected = view_.SelectedNode();
+        }
+    }
+    for (const std::string& name : added) {
+        if (nodeWithText(Unicode(name)) == kNoNode) {
+            view_.AddChild(root, Unicode(name));
+        }
+    }
+    if (selected != kNoNode && view_.SelectedNode() != selected) {
+        view_.SelectNode(selected);
+    }
 }
 
 // ---- Connection test -------------------------------------------------------

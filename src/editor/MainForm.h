@@ -43,6 +43,12 @@ class MainForm {
     void edDatabaseNameEnter(Box box);
     void edDatabaseNameExit(Box box);
 
+    // KVRCFG changed on disk, perhaps through another window or program: the
+    // tree follows the names in the file (added, removed, renamed), keeping
+    // the selection and the boxes' texts. The window calls it when it sees
+    // the file change; a save whose alias has gone calls it too.
+    void AliasFileChanged();
+
     // Popup menu; tag 1 New, 2 Delete, 3 Test
     void pmMenuPopup();
     void pmnNewClick(int tag);
@@ -70,6 +76,7 @@ class MainForm {
     void DeleteAlias();
     void RenameAlias(const std::string& newName);
     void RestoreName();
+    void FollowFile();
 
     bool IsRoot(NodeId node);
     NodeId FindAliasNode(const std::string& name);
@@ -87,7 +94,12 @@ class MainForm {
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
     NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
-    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
+    // The stored texts the boxes were loaded from: a save asks before
+    // overwriting what another program wrote since.
+    std::optional<AliasFields> loaded_;
+    // The file's names as the tree last followed them, in file order.
+    std::vector<std::string> listed_;
+    bool renaming_ = false;  // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character
