@@ -15,8 +15,6 @@ namespace kvr {
 
 namespace {
 
-constexpr int kEnterKey = 13;
-
 struct Field {
     Box box;
     const char16_t* label;  // for messages about the field
@@ -32,6 +30,14 @@ constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
 
 std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
+}
+
+// Puts `value` in place of "%1".
+std::u16string Arg(std::u16string text, const std::u16string& value) {
+    if (auto at = text.find(u"%1"); at != std::u16string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
 }
 
 std::string TrimmedCopy(std::string_view text) {
@@ -157,6 +163,10 @@ void MainForm::FormActivate() {
     }
 }
 
+bool MainForm::FormCloseQuery() {
+    return LeaveAlias();
+}
+
 void MainForm::FormClose() {
     Cipher.reset();
 }
@@ -178,9 +188,57 @@ std::string MainForm::AnsiText(Box box) {
     return platform::UnicodeToAnsi(view_.Text(box));
 }
 
+bool MainForm::Modified() {
+    if (sAlias.empty()) {
+        return false;  // the root: nothing to save
+    }
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (view_.Text(kFields[i].box) != shown_[i]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Before the boxes show something else: unsaved texts are saved or dropped as
+// the user says. False when the user stays (Cancel, or a save that failed).
+bool MainForm::LeaveAlias() {
+    if (!Modified()) {
+        return true;
+    }
+    Answer answer = view_.Ask(
+        Arg(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
+            Unicode(sAlias)),
+        Tr(KVR_TEXT("MainForm", "Unsaved changes")), Icon::Warning, DefaultButton::Yes,
+        Buttons::YesNoCancel);
+    switch (answer) {
+        case Answer::Yes:
+            try {
+                return SaveAlias();
+            } catch (const std::exception& failure) {
+                view_.ShowError(FailureText(failure));
+                return false;
+            }
+        case Answer::No:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
 void MainForm::TreeView1Click() {
     Guarded([&] {
         NodeId node = view_.SelectedNode();
+        // Clicking the alias on screen again keeps the user's unsaved texts;
+        // the popup menu's test then tests them as shown.
+        if (node != kNoNode && node == aliasNode_ && Modified()) {
+            return;
+        }
+        if (!LeaveAlias()) {
+            view_.SelectNode(aliasNode_ != kNoNode ? aliasNode_ : view_.RootNode());
+            return;
+        }
         if (IsRoot(node)) {
             ClearAliasFields();
             return;
@@ -202,6 +260,7 @@ void MainForm::ClearAliasFields() {
     for (const Field& field : kFields) {
         view_.SetText(field.box, u"");
     }
+    shown_ = {};
 }
 
 void MainForm::LoadAlias() {
@@ -224,6 +283,7 @@ void MainForm::LoadAlias() {
             }
         }
         view_.SetText(kFields[i].box, text);
+        shown_[i] = std::move(text);
     }
     view_.SetTestEnabled(true);
     if (failure) {
@@ -235,9 +295,9 @@ void MainForm::btnSaveClick() {
     Guarded([&] { SaveAlias(); });
 }
 
-void MainForm::SaveAlias() {
+bool MainForm::SaveAlias() {
     if (sAlias.empty()) {
-        return;
+        return true;
     }
     if (!Cipher) {
         Cipher.emplace();
@@ -253,7 +313,7 @@ void MainForm::SaveAlias() {
         view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
                         Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
                         Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
-        return;
+        return false;
     }
     AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
@@ -264,22 +324,32 @@ void MainForm::SaveAlias() {
     using Result = AliasFile::SaveResult;
     Result result = File().SaveAliasFields(sAlias, stored, loaded_ ? &*loaded_ : nullptr);
     if (result == Result::Changed) {
-        Answer answer = view_.Ask(
-            u"KVR別名[" + Unicode(sAlias) + u"]已被其他程式修改，是否以畫面上的內容覆蓋？", u"存檔",
-            Icon::Warning, DefaultButton::No);
+        Answer answer =
+            view_.Ask(Arg(Tr(KVR_TEXT("MainForm",
+                                      "Another program has changed alias [%1] since it was "
+                                      "loaded. Overwrite its fields with the ones shown?")),
+                          Unicode(sAlias)),
+                      Tr(KVR_TEXT("MainForm", "Alias changed elsewhere")), Icon::Warning,
+                      DefaultButton::No, Buttons::YesNo);
         if (answer != Answer::Yes) {
-            return;
+            return false;
         }
         result = File().SaveAliasFields(sAlias, stored);
     }
     if (result == Result::Missing) {
-        view_.ShowMessage(u"KVR別名[" + Unicode(sAlias) +
-                          u"]已不存在（已被其他程式刪除或改名），未存檔。");
+        view_.ShowMessage(Arg(Tr(KVR_TEXT("MainForm",
+                                          "Alias [%1] no longer exists: another program deleted or "
+                                          "renamed it. Nothing was saved.")),
+                              Unicode(sAlias)));
         FollowFile();
-        return;
+        return false;
     }
     loaded_ = stored;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        shown_[i] = view_.Text(kFields[i].box);
+    }
     view_.ShowMessage(u"存檔完成!!");
+    return true;
 }
 
 void MainForm::edDatabaseNameEnter(Box box) {
@@ -390,9 +460,69 @@ void MainForm::pmMenuPopup() {
     if (view_.SelectedNode() == kNoNode) {
         view_.SelectNode(view_.RootNode());
     }
+    const NodeId node = view_.SelectedNode();
     TreeView1Click();
-    bool root = IsRoot(view_.SelectedNode());
+    if (view_.SelectedNode() != node) {
+        // The user chose to stay with the unsaved texts: no menu.
+        view_.ShowMenuItems(false, false, false);
+        return;
+    }
+    bool root = IsRoot(node);
     view_.ShowMenuItems(root, !root, !root);
+}
+
+// ---- Keys --------------------------------------------------------------------
+
+bool MainForm::FormKeyDown(int key, KeyModifiers modifiers) {
+    if (key == kKeyS && modifiers.control && !modifiers.alt && !modifiers.shift) {
+        btnSaveClick();
+        return true;
+    }
+    if (key == kKeyF2 && !modifiers.control && !modifiers.alt && !modifiers.shift) {
+        if (!sAlias.empty()) {
+            view_.FocusNameBox();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool MainForm::TreeView1KeyDown(int key, KeyModifiers modifiers) {
+    if (modifiers.control || modifiers.alt) {
+        return false;
+    }
+    switch (key) {
+        case kKeyEnter:
+        case kKeySpace:
+            if (!modifiers.shift) {
+                TreeView1Click();
+                return true;
+            }
+            return false;
+        case kKeyDelete:
+            if (!modifiers.shift && !IsRoot(view_.SelectedNode())) {
+                // As from the popup menu: the alias is shown first, so the
+                // question about unsaved texts comes before the one about
+                // deleting.
+                const NodeId node = view_.SelectedNode();
+                TreeView1Click();
+                if (view_.SelectedNode() == node) {
+                    pmnNewClick(2);
+                }
+            }
+            return !modifiers.shift;
+        case kKeyApps:
+            view_.OpenMenu();
+            return true;
+        case kKeyF10:
+            if (modifiers.shift) {
+                view_.OpenMenu();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 void MainForm::pmnNewClick(int tag) {
@@ -464,13 +594,15 @@ void MainForm::DeleteAlias() {
     }
     const std::u16string name = view_.NodeText(node);
     Answer answer = view_.Ask(u"確定刪除此KVR別名[" + name + u"]?", u"刪除KVR別名", Icon::Warning,
-                              DefaultButton::No);
+                              DefaultButton::No, Buttons::YesNo);
     if (answer != Answer::Yes || name == kRootText) {
         return;
     }
     File().DeleteAliasSection(platform::UnicodeToAnsi(name));
     if (aliasNode_ == node) {
+        // Its texts went with it: nothing left to ask about.
         aliasNode_ = kNoNode;
+        sAlias.clear();
     }
     view_.DeleteNode(node);
     TreeView1Click();
@@ -487,9 +619,11 @@ void MainForm::edNameEnter() {
 
 void MainForm::edNameKeyDown(int key) {
     view_.SetNameColour(Colour::Red);
-    if (key == kEnterKey) {
+    if (key == kKeyEnter) {
         edNameExit();
         sOldName = TrimmedCopy(AnsiText(Box::Name));
+    } else if (key == kKeyEscape) {
+        RestoreName();
     }
 }
 
@@ -534,7 +668,7 @@ void MainForm::RenameAlias(const std::string& newName) {
         Finally done([&] { renaming_ = false; });
         answer =
             view_.Ask(u"是否將KVR別名" + Unicode(sOldName) + u"更改為" + Unicode(newName) + u"？",
-                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes);
+                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes, Buttons::YesNo);
     }
     if (answer != Answer::Yes) {
         RestoreName();
