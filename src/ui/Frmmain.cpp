@@ -157,7 +157,9 @@ void SetEnabledColour(QWidget* widget, QPalette::ColorRole role, const QColor& c
 
 // Window managers cut a caption that is wider than its box; a short message
 // such as "存檔完成!!" would make the box that narrow.
-void FitCaption(QMessageBox& box) {
+// A box with details is wider, so that the cause and the driver's lines read
+// without much scrolling.
+void FitCaption(QMessageBox& box, int minimumWidth = 0) {
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (grid == nullptr) {
         return;
@@ -165,7 +167,8 @@ void FitCaption(QMessageBox& box) {
     QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     titleFont.setBold(true);
     // The caption, plus room for the title bar's icon and buttons.
-    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160;
+    const int width =
+        std::max(minimumWidth, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160);
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
@@ -708,7 +711,7 @@ void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16s
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
     box.setDetailedText(ToQt(details));
-    FitCaption(box);
+    FitCaption(box, 520);
     box.exec();
 }
 
