@@ -4,10 +4,8 @@
 // closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
 // editor/MainForm).
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QTranslator>
 
 #include <clocale>
 #include <exception>
@@ -16,6 +14,7 @@
 #include "platform/MachineCodePage.h"
 #include "ui/AppTitle.h"
 #include "ui/Frmmain.h"
+#include "ui/Translations.h"
 
 namespace {
 
@@ -34,12 +33,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(
         kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));
 
-    // Qt's own texts (the standard buttons) in the user's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_") + QLocale::system().name(),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    kvr::InstallTranslations(QLocale::system());
 
     try {
         kvr::TfmMain fmMain;

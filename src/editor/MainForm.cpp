@@ -34,14 +34,6 @@ std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }
 
-// Puts `value` in place of "%1".
-std::u16string Arg(std::u16string text, const std::u16string& value) {
-    if (auto at = text.find(u"%1"); at != std::u16string::npos) {
-        text.replace(at, 2, value);
-    }
-    return text;
-}
-
 // Puts the values in place of "%1", "%2", ...; a value's own text is left as
 // it is.
 std::u16string Fill(std::u16string_view text, std::initializer_list<std::u16string> values) {
@@ -138,6 +130,57 @@ SortedNames SortedForDisplay(std::vector<std::string> names) {
         sorted.texts.push_back(std::move(entry.text));
     }
     return sorted;
+}
+
+// What the failure box's details say first, above the driver's own text.
+SourceText Explanation(FailureReason reason) {
+    switch (reason) {
+        case FailureReason::NoServerName:
+            return KVR_TEXT("ConnectionTest",
+                            "No server name was given. Fill in the server name: host, host,port "
+                            "or host\\instance.");
+        case FailureReason::ServerNotFound:
+            return KVR_TEXT("ConnectionTest",
+                            "The server was not found: its name does not resolve, or the network "
+                            "does not reach it. Check the server name and the network.");
+        case FailureReason::PortClosed:
+            return KVR_TEXT("ConnectionTest",
+                            "The server machine refused the connection: nothing listens at that "
+                            "port. Check the port number, and that SQL Server is running and "
+                            "accepts TCP/IP connections.");
+        case FailureReason::Timeout:
+            return KVR_TEXT("ConnectionTest",
+                            "The server did not answer within the time allowed. Check the server "
+                            "name and port, and whether a firewall drops the connection.");
+        case FailureReason::LoginRefused:
+            return KVR_TEXT("ConnectionTest",
+                            "The server refused the login. Check the user name and the password, "
+                            "and that the server allows SQL Server logins.");
+        case FailureReason::IntegratedLogin:
+            return KVR_TEXT("ConnectionTest",
+                            "No user name was given, so a Windows (integrated) login was tried, "
+                            "and it failed. Give a user name and password.");
+        case FailureReason::DatabaseUnavailable:
+            return KVR_TEXT("ConnectionTest",
+                            "The user name and password were accepted, but the database cannot be "
+                            "opened: it does not exist on this server, or this login may not use "
+                            "it (SQL Server error 4060). Check the database name and the login's "
+                            "rights.");
+        case FailureReason::Encryption:
+            return KVR_TEXT("ConnectionTest",
+                            "The server broke off the connection while settling encryption: one "
+                            "side requires encryption that the other cannot provide. Check the "
+                            "server's encryption setting and this machine's.");
+        case FailureReason::InstanceNotFound:
+            return KVR_TEXT("ConnectionTest",
+                            "The named SQL Server instance was not found: the SQL Server Browser "
+                            "(UDP port 1434) on that machine did not report it. Check the "
+                            "instance name, or give the port instead (host,port).");
+        case FailureReason::Other:
+            break;
+    }
+    return KVR_TEXT("ConnectionTest",
+                    "The connection failed for the reason the driver gives below.");
 }
 
 }  // namespace
@@ -324,8 +367,8 @@ bool MainForm::LeaveAlias() {
         return true;
     }
     Answer answer = view_.Ask(
-        Arg(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
-            Unicode(sAlias)),
+        Fill(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
+             {Unicode(sAlias)}),
         Tr(KVR_TEXT("MainForm", "Unsaved changes")), Icon::Warning, DefaultButton::Yes,
         Buttons::YesNoCancel);
     switch (answer) {
@@ -455,9 +498,11 @@ bool MainForm::SaveAlias() {
     }
     if (auto unfit = FirstUnfitValue(values)) {
         std::size_t i = *unfit;
-        view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
-                        Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
-                        Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
+        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
+                                         "%1 is too long to save: at most %2 bytes, it has %3. "
+                                         "No field was written.")),
+                             {kFields[i].label, Unicode(std::to_string(CEncrpyt::kMaxValueLength)),
+                              Unicode(std::to_string(values[i].size()))}));
         return false;
     }
     AliasFields stored;
@@ -507,7 +552,11 @@ void MainForm::TestConnection() {
     if (outcome.succeeded) {
         view_.ShowMessage(u"連線成功!!");
     } else {
-        view_.ShowMessageWithDetails(u"連線失敗!!", platform::Utf8ToUtf16(outcome.detail));
+        std::u16string details = Tr(Explanation(outcome.reason));
+        if (!outcome.detail.empty()) {
+            details += u"\n\n" + platform::Utf8ToUtf16(outcome.detail);
+        }
+        view_.ShowMessageWithDetails(u"連線失敗!!", details);
     }
 }
 
@@ -753,8 +802,10 @@ void MainForm::RenameAlias(const std::u16string& newText) {
     // unreachable. A change of letter case alone is the same header.
     if (!platform::EqualsIgnoreCase(newName, sOldName) && File().HasAliasHeader(newName)) {
         RestoreName();
-        view_.ShowError(u"KVR別名[" + newText + u"]已存在，無法將KVR別名" + oldNameText_ +
-                        u"更改為此名稱。");
+        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
+                                         "Alias [%1] exists already: alias %2 cannot take its "
+                                         "name.")),
+                             {newText, oldNameText_}));
         return;
     }
 
