@@ -68,4 +68,18 @@ void PublishMachineSettings(const std::string& workDir, const std::string& regis
     }
 }
 
+std::optional<std::string> PublishedWorkDir(const std::string& registryFile) {
+    platform::Registry registry(registryFile);
+    auto value = OpenForReading(registry).QueryValue(kWorkDirValue);
+    if (!value ||
+        (value->type != platform::RegType::Sz && value->type != platform::RegType::ExpandSz)) {
+        return std::nullopt;
+    }
+    std::string text = value->data.substr(0, value->data.find('\0'));
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 }  // namespace kvr
