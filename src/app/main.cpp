@@ -10,9 +10,10 @@
 #include <clocale>
 #include <exception>
 
+#include "editor/AppTitle.h"
 #include "editor/MainForm.h"
 #include "platform/MachineCodePage.h"
-#include "ui/AppTitle.h"
+#include "platform/Text.h"
 #include "ui/Frmmain.h"
 #include "ui/Translations.h"
 
@@ -30,8 +31,12 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
+    // A name the code page cannot hold gives the program's own.
+    const std::string title = kvr::ApplicationTitle(
+        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String())
+            .value_or("Kavrolis"));
     QApplication::setApplicationName(
-        kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));
+        QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 
     kvr::InstallTranslations(QLocale::system());
 

@@ -74,6 +74,10 @@ std::string CollationKey(std::u16string_view text);
 // (a trail byte of a double-byte character equal to c does not count).
 bool EndsWithSingleByte(std::string_view text, char c);
 
+// An ANSI text in lower case, character by character, as the platform's
+// user interface lowers it (CharLowerA on Windows).
+std::string LowerCase(std::string_view ansi);
+
 // Removes leading and trailing bytes with codes 0x20 or less.
 std::string_view Trim(std::string_view text);
 
