@@ -241,9 +241,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirNamesPlacesAndTexts) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(Find<QLabel>(labels[i])->buddy(), Find<QLineEdit>(boxes[i])) << labels[i];
     }
-    // Tab order: the four boxes, then the two buttons.
+    // Tab order: the four boxes, the two buttons, then round to the tree and
+    // the name box, so that every control is reachable without a mouse.
     QWidget* next = Find<QWidget>("edDatabaseName");
-    for (const char* name : {"edServerName", "edUserName", "edPassWord", "btnSave", "btnTest"}) {
+    for (const char* name : {"edServerName", "edUserName", "edPassWord", "btnSave", "btnTest",
+                             "TreeView1", "edName", "edDatabaseName"}) {
         do {
             next = next->nextInFocusChain();
         } while ((next->focusPolicy() & Qt::TabFocus) == 0);
