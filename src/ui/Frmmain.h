@@ -10,6 +10,7 @@
 #include "editor/MainView.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -28,6 +29,7 @@ class TfmMain : public QWidget, public MainView {
     // about 748 x 323 outside.
     static constexpr int kClientWidth = 740;
     static constexpr int kClientHeight = 296;
+    static constexpr int kTreeWidth = 283;
 
     explicit TfmMain(MainFormServices services = MainFormServices::Machine(),
                      QWidget* parent = nullptr);
@@ -72,6 +74,7 @@ class TfmMain : public QWidget, public MainView {
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
     void BuildControls();
@@ -81,6 +84,7 @@ class TfmMain : public QWidget, public MainView {
     QTreeWidgetItem* NewItem(const std::u16string& text);
     static QTreeWidgetItem* MakeItem(const std::u16string& text, NodeId id);
     void Forget(QTreeWidgetItem* item);
+    void WatchAliasFile();
 
     QTreeWidget* TreeView1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -116,7 +120,8 @@ class TfmMain : public QWidget, public MainView {
     };
     mutable PendingChildren pending_;
     void CreatePendingItems() const;
-    bool running_ = false;  // RunWithoutInput is waiting for its work
+    bool running_ = false;                   // RunWithoutInput is waiting for its work
+    QFileSystemWatcher* watcher_ = nullptr;  // KVRCFG and its folder, once activated
 
     MainForm form_;  // last: it may call back into the view as it is built
 };
