@@ -135,6 +135,33 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
     return lines.size();
 }
 
+// The names ListAliases gives for the file's bytes.
+std::vector<std::string> NamesOf(std::string_view bytes) {
+    // Any line holding both brackets, wherever they are, lists the bytes
+    // between its first and last byte: the file's readers rely on this. Only
+    // lines with a "[" matter, so the scan jumps from one to the next.
+    std::vector<std::string> names;
+    const std::string_view text = bytes;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t bracket = text.find('[', from);
+        if (bracket == std::string_view::npos) {
+            break;
+        }
+        size_t begin = bracket;
+        while (begin > from && !IsLineEnd(text[begin - 1])) {
+            --begin;
+        }
+        size_t end = EndOfLine(text, bracket);
+        std::string_view line = text.substr(begin, end - begin);
+        if (line.find(']') != line.npos) {
+            names.emplace_back(line.substr(1, line.size() - 2));
+        }
+        from = end + 1;
+    }
+    return names;
+}
+
 }  // namespace
 
 std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain) {
@@ -217,29 +244,20 @@ std::vector<std::string> AliasFile::ListAliases() {
         case ReadStatus::Ok:
             break;
     }
-    // Any line holding both brackets, wherever they are, lists the bytes
-    // between its first and last byte: the file's readers rely on this. Only
-    // lines with a "[" matter, so the scan jumps from one to the next.
-    std::vector<std::string> names;
-    const std::string_view text = bytes;
-    size_t from = 0;
-    while (from < text.size()) {
-        size_t bracket = text.find('[', from);
-        if (bracket == std::string_view::npos) {
+    return NamesOf(bytes);
+}
+
+std::vector<std::string> AliasFile::ListExistingAliases() {
+    std::string bytes;
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
+            return {};
+        case ReadStatus::Unreadable:
+            throw FileError("Cannot open file " + AliasFilePath());
+        case ReadStatus::Ok:
             break;
-        }
-        size_t begin = bracket;
-        while (begin > from && !IsLineEnd(text[begin - 1])) {
-            --begin;
-        }
-        size_t end = EndOfLine(text, bracket);
-        std::string_view line = text.substr(begin, end - begin);
-        if (line.find(']') != line.npos) {
-            names.emplace_back(line.substr(1, line.size() - 2));
-        }
-        from = end + 1;
     }
-    return names;
+    return NamesOf(bytes);
 }
 
 void AliasFile::AddAliasHeader(const std::string& name) {

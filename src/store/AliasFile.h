@@ -48,6 +48,9 @@ class AliasFile {
     // raises FileError "Cannot open file %s" when one exists but cannot be
     // read, "Cannot create file %s" when it cannot be created.
     std::vector<std::string> ListAliases();
+    // The same, except that a missing file lists nothing and stays missing:
+    // for following changes that others make to the file.
+    std::vector<std::string> ListExistingAliases();
 
     // Header lookup compares whole lines with "[name]" ignoring letter case;
     // the first equal line is the header. These raise FileError "Cannot open
