@@ -5,6 +5,7 @@
 // ProfileSectionName decides.
 #include "store/AliasFile.h"
 
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -405,6 +406,48 @@ AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
         return updated;
     });
     return result;
+}
+
+void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases) {
+    for (const auto& alias : aliases) {
+        RefuseUnusableName(alias.first);
+    }
+    EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
+        // The headers present, as IndexOf finds them: whole lines equal
+        // ignoring letter case, that is, equal foldings.
+        std::set<std::u16string> headers;
+        for (const std::string& line : SplitLines(bytes)) {
+            headers.insert(platform::FoldCase(line));
+        }
+        std::string text = bytes;
+        bool joined = false;
+        for (const auto& [name, stored] : aliases) {
+            if (headers.insert(platform::FoldCase(HeaderOf(name))).second) {
+                // Appending a header rewrites every line end as CR LF once;
+                // later appends find them so.
+                if (!joined) {
+                    text = JoinLines(SplitLines(text));
+                    joined = true;
+                }
+                // The new section is the file's last: its keys go right after
+                // its header, in field order, as the profile writes them.
+                text.append(HeaderOf(name)).append("\r\n");
+                for (std::size_t i = 0; i < stored.size(); ++i) {
+                    if (stored[i].find_first_of("\r\n") != std::string::npos) {
+                        throw ProfileError("Unable to write to " + AliasFilePath());
+                    }
+                    text.append(kAliasFieldKeys[i]).append("=").append(stored[i]).append("\r\n");
+                }
+                continue;
+            }
+            auto updated = WithFields(std::move(text), name, stored);
+            if (!updated) {
+                throw ProfileError("Unable to write to " + AliasFilePath());
+            }
+            text = std::move(*updated);
+        }
+        return text;
+    });
 }
 
 }  // namespace kvr

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Files.h"
@@ -91,6 +92,14 @@ class AliasFile {
     // One rewrite with the bytes of the four WriteAliasField calls in field
     // order; on failure nothing is written. Errors as WriteAliasField.
     void WriteAliasFields(const std::string& alias, const AliasFields& stored);
+
+    // Many aliases in one locked rewrite (an import): for each in turn, its
+    // header appended unless one exists, as AddAliasHeader does, then its four
+    // stored texts written, as WriteAliasFields does; the bytes are those of
+    // these calls in that order. Creates the file when missing. Raises
+    // NameError for a name CheckAliasName refuses and ProfileError "Unable to
+    // write to %s" when the rewrite fails; nothing is written then.
+    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases);
 
     enum class SaveResult { Saved, Changed, Missing };
     // WriteAliasFields for an alias that must exist: Missing, with nothing
