@@ -47,12 +47,28 @@
 <context>
     <name>MainForm</name>
     <message>
+        <source>The work directory could not be published in the registry (HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath): that needs an administrator. The aliases can be edited all the same</source>
+        <translation>無法將工作目錄登錄到登錄檔（HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath）：這需要系統管理員權限。仍可照常編輯KVR別名</translation>
+    </message>
+    <message>
         <source>The fields of alias [%1] have changed. Save them first?</source>
         <translation>KVR別名[%1]的欄位已修改，是否先存檔？</translation>
     </message>
     <message>
         <source>Unsaved changes</source>
         <translation>尚未存檔</translation>
+    </message>
+    <message>
+        <source>Another program has changed alias [%1] since it was loaded. Overwrite its fields with the ones shown?</source>
+        <translation>其他程式在載入後已修改KVR別名[%1]，是否以畫面上的內容覆蓋？</translation>
+    </message>
+    <message>
+        <source>Alias changed elsewhere</source>
+        <translation>KVR別名已被其他程式修改</translation>
+    </message>
+    <message>
+        <source>Alias [%1] no longer exists: another program deleted or renamed it. Nothing was saved.</source>
+        <translation>KVR別名[%1]已不存在：已被其他程式刪除或改名。未存檔。</translation>
     </message>
     <message>
         <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
