@@ -1,6 +1,7 @@
 #pragma once
 // Private-profile ("INI") files, shaped like the Windows functions of the same
 // names and behaving as they do for everything the program relies on.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,5 +50,16 @@ std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
 // cannot be written on one line (CR or LF anywhere, "=" in the key).
 std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key, std::string_view value);
+
+// The change WriteProfileValue makes, as one splice of the bytes: `erase`
+// bytes at `at` give way to `insert`. For applying several changes to one
+// buffer in place.
+struct ProfileSplice {
+    std::size_t at = 0;
+    std::size_t erase = 0;
+    std::string insert;
+};
+std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::string_view section,
+                                                std::string_view key, std::string_view value);
 
 }  // namespace kvr::platform

@@ -55,6 +55,11 @@ class IgnoreCaseText {
   public:
     explicit IgnoreCaseText(std::string_view text);
     bool Matches(std::string_view other) const;
+    // A quick look at the start of a text that may be the other one (its
+    // end unknown yet): true only when it cannot match, because both begin
+    // with the same run of ASCII characters up to an ASCII character that
+    // differs ignoring case. Looks no further than a CR, an LF or a "]".
+    bool DiffersAtStart(std::string_view start) const;
 
   private:
     std::string text_;
