@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <thread>
 #include <vector>
@@ -121,6 +122,38 @@ TEST(TextTest, EqualsIgnoreCaseNeverComparesBytes) {
     EXPECT_EQ(AnsiToUnicode("\xA4\x61"), u"兀");
     EXPECT_FALSE(EqualsIgnoreCase("\xA4\x41", "\xA4\x61"));
     EXPECT_FALSE(EqualsIgnoreCase("[\xA4\x41]", "[\xA4\x61]"));
+}
+
+TEST(TextTest, EveryAsciiLetterMatchesItsOtherCase) {
+    for (const char* codePage : {"UTF-8", "windows-950"}) {
+        SCOPED_TRACE(codePage);
+        ScopedCodePage pin(codePage);
+        for (char upper = 'A'; upper <= 'Z'; ++upper) {
+            const std::string name = std::string("[") + upper + "eta]";
+            const std::string lower = std::string("[") + char(upper - 'A' + 'a') + "eta]";
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(EqualsIgnoreCase(name, lower));
+            EXPECT_EQ(FoldCase(name), FoldCase(lower));
+            EXPECT_TRUE(IgnoreCaseText(lower).Matches(name));
+        }
+        // The bytes next to the letters are no letters: "@[" and "`{".
+        EXPECT_FALSE(EqualsIgnoreCase("@[", "`{"));
+        EXPECT_FALSE(IgnoreCaseText("@[").Matches("`{"));
+    }
+}
+
+// Without a locale (the C locale, whose character set is plain ASCII) text is
+// read and written as UTF-8, which holds ASCII and every other character.
+TEST(TextTest, TheCLocaleMeansUtf8) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    {
+        ScopedCodePage system("");
+        EXPECT_EQ(AnsiCodePage(), "UTF-8");
+        EXPECT_EQ(UnicodeToAnsi(u"中文"), kUtf8Chinese);
+        EXPECT_EQ(AnsiToUnicode(kUtf8Chinese), u"中文");
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 TEST(TextTest, MalformedBytesStayDistinct) {

@@ -58,6 +58,12 @@ std::string WantedCodePage() {
     return pinnedCodePage.empty() ? SystemCodePage() : pinnedCodePage;
 }
 
+// Every character the code page lacks stops the conversion. ICU's own stop
+// callback lets default-ignorable ones (U+200B, U+FEFF, a soft hyphen, ...)
+// vanish instead, which would store typed text without them.
+void StopOnEveryMissingCharacter(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
+
 // Bytes that do not form a character of the code page become lone surrogates
 // U+DC80..U+DCFF, one per byte, so that two different malformed texts never
 // decode (and therefore never compare) alike.
@@ -125,7 +131,7 @@ struct Codec {
         strict = ucnv_open(name.c_str(), &err);
         // Fallback mappings (best fit) stay off, as they are by default.
         ucnv_setToUCallBack(strict, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-        ucnv_setFromUCallBack(strict, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setFromUCallBack(strict, StopOnEveryMissingCharacter, nullptr, nullptr, nullptr, &err);
 
         asciiCompatible = true;
         for (int b = 1; b < 0x80 && asciiCompatible; ++b) {
