@@ -20,6 +20,14 @@ if ((${#missing[@]})); then
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# One version: the package's (debian/changelog) is the project's.
+project_version=$(sed -n 's/^project(Kavrolis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package_version=$(sed -n '1s/^kavrolis (\([^)]*\)).*/\1/p' debian/changelog)
+if [ "$project_version" != "$package_version" ]; then
+  echo "debian/changelog is at $package_version, CMakeLists.txt at $project_version" >&2
+  exit 1
+fi
+
 deb=$(bash scripts/package-deb.sh | tail -n 1)
 echo "== $deb"
 
@@ -79,8 +87,8 @@ echo "== lintian clean"
 
 # Install, use and purge in a throw-away root: an overlay over / whose
 # changes live in memory and vanish with the mount namespace.
-if ! command -v unshare >/dev/null || [ "$(id -u)" -ne 0 ]; then
-  echo "== install check skipped: needs root and unshare" >&2
+if [ "$(id -u)" -ne 0 ] || ! unshare --mount true 2>/dev/null; then
+  echo "== install check skipped: needs root and a mount namespace" >&2
   exit 0
 fi
 # The copy must not catch the machine's own package database half-way
@@ -89,7 +97,7 @@ for _ in $(seq 150); do
   pgrep -x 'dpkg|apt|apt-get' >/dev/null || break
   sleep 2
 done
-check=$(mktemp -d /dev/shm/kavrolis-deb.XXXXXX)
+check=$(mktemp -d /dev/shm/kavrolis-deb.XXXXXX 2>/dev/null || mktemp -d)
 trap 'rm -rf "$unpacked" "$check"' EXIT
 cp "$deb" "$check/kavrolis.deb"
 cp scripts/deb-install-check.sh "$check/"

@@ -48,15 +48,13 @@ TEST(TextTest, ConversionReportsTheFirstCharacterItCannotStore) {
         {"windows-950", u"数据库", 0},         // simplified forms are not Big5
         {"windows-950", u"ab\U0001F600c", 2},  // both halves of the pair
         {"windows-950", u"résumé", 1},         // é has no Big5 code, not even "e"
-        {"windows-950", u"x\uFFFD", 1},        // a replacement mark is not a character
+        {"windows-950", u"x\uFFFD", 1},
         {"windows-1252", u"café€", kAllStorable},
         {"windows-1252", u"caf\u0119", 3},  // no best fit to "e"
         {"UTF-8", u"数据库\U0001F600", kAllStorable},
-        {"UTF-8",
-         u"ab\xD800"
-         u"c",
-         2},  // a lone surrogate
+        {"UTF-8", std::u16string{u'a', u'b', 0xD800, u'c'}, 2},  // a lone surrogate
         {"UTF-8", u"ab\xDC00", 2},
+        {"UTF-8", u"ab\uFFFD", 2},  // the mark of bytes that could not be read
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Utf16ToUtf8(row.text) + " in " + row.codePage);

@@ -235,6 +235,18 @@ StrictResult EncodeStrict(UConverter* cnv, std::u16string_view text) {
     return result;
 }
 
+// EncodeStrict in the code page in force, which also stops at U+FFFD: the
+// mark of bytes that could not be read is no character to store.
+StrictResult EncodeStorable(std::u16string_view text) {
+    const std::size_t mark = text.find(u'\uFFFD');
+    StrictResult result = EncodeStrict(CurrentCodec().strict, text.substr(0, mark));
+    if (result.unstorable == kAllStorable && mark != std::u16string_view::npos) {
+        result.unstorable = mark;
+        result.bytes.clear();
+    }
+    return result;
+}
+
 // The collator of the pinned locale or of the user's. ICU maps the C/POSIX
 // locale to "en_US_POSIX", whose order is that of the code points ("B" before
 // "a"); the system's own comparison never sorts so, so root collation stands
@@ -332,11 +344,11 @@ bool IsValidAnsi(std::string_view ansi) {
 }
 
 std::size_t FirstUnstorable(std::u16string_view text) {
-    return EncodeStrict(CurrentCodec().strict, text).unstorable;
+    return EncodeStorable(text).unstorable;
 }
 
 std::optional<std::string> UnicodeToAnsi(std::u16string_view text) {
-    StrictResult result = EncodeStrict(CurrentCodec().strict, text);
+    StrictResult result = EncodeStorable(text);
     if (result.unstorable != kAllStorable) {
         return std::nullopt;
     }
