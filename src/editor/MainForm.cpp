@@ -84,7 +84,9 @@ std::u16string FailureText(const std::exception& failure) {
 MainFormServices MainFormServices::Machine() {
     MainFormServices s;
     s.currentDirectory = platform::CurrentDirectory;
-    s.publishSettings = [](const std::string& workDir) { PublishMachineSettings(workDir); };
+    s.publishSettings = [](const std::string& workDir) {
+        PublishMachineSettings(workDir, *platform::MachineRegistry());
+    };
     s.openConnection = OpenConnectionOnce;
     s.clock = platform::GetLocalTime;
     return s;

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "editor/MainView.h"
 #include "platform/Clock.h"
 #include "store/AliasFile.h"

@@ -16,6 +16,12 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes);
 // bits it takes. Returns false, leaving the old file untouched, on failure.
 bool ReplaceFile(const std::string& path, std::string_view bytes);
 
+// Whether a file could be created or replaced at path: its folder is
+// writable, or is missing and could be made in a writable parent.
+bool IsWritableLocation(const std::string& path);
+// Makes the folder of path when it is missing (its parent must exist).
+void MakeFolderOf(const std::string& path);
+
 // The process's current directory, always ending in the path separator.
 std::string CurrentDirectory();
 

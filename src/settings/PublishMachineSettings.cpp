@@ -49,14 +49,9 @@ bool NeedsPortValue(const std::optional<platform::RegValue>& value) {
 
 }  // namespace
 
-void PublishMachineSettings(const std::string& workDir) {
-    PublishMachineSettings(workDir, platform::DefaultRegistryFile());
-}
-
-void PublishMachineSettings(const std::string& workDir, const std::string& registryFile) {
+void PublishMachineSettings(const std::string& workDir, const platform::Registry& registry) {
     // Either handle may fail to open, without rights for instance; every
     // step runs all the same and a write through a closed handle just fails.
-    platform::Registry registry(registryFile);
     platform::RegKey writeKey = registry.CreateKey(kKey, platform::kKeyWrite);
     platform::RegKey readKey = OpenForReading(registry);
 

@@ -3,11 +3,12 @@
 // six port values exist, in HKEY_LOCAL_MACHINE\SOFTWARE.
 #include <string>
 
+#include "platform/Registry.h"
+
 namespace kvr {
 
-// Uses the machine's registry.
-void PublishMachineSettings(const std::string& workDir);
-// Uses the registry kept in registryFile (tests, other machines' layouts).
-void PublishMachineSettings(const std::string& workDir, const std::string& registryFile);
+// Writes to registry (the machine's, platform::MachineRegistry(), in the
+// program). A key or value that cannot be written is left as it is.
+void PublishMachineSettings(const std::string& workDir, const platform::Registry& registry);
 
 }  // namespace kvr

@@ -2,6 +2,7 @@
 
 #include "editor/EditorFixture.h"
 #include "platform/Errors.h"
+#include "platform/FileRegistry.h"
 #include "settings/PublishMachineSettings.h"
 
 namespace kvr::test {
@@ -202,7 +203,9 @@ TEST_F(EditorTest, StartsNormallyWhateverTheRegistryHolds) {
         FakeView screen;
         MainFormServices s;
         s.currentDirectory = [this] { return workDir; };
-        s.publishSettings = [&](const std::string& d) { PublishMachineSettings(d, row.registry); };
+        s.publishSettings = [&](const std::string& d) {
+            PublishMachineSettings(d, platform::FileRegistry(row.registry));
+        };
         MainForm editor(screen, s);
         editor.FormCreate();
         editor.FormActivate();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fixtures/TempDir.h"
-#include "platform/Registry.h"
+#include "platform/FileRegistry.h"
 
 namespace kvr {
 namespace {
@@ -23,13 +23,13 @@ const char* const kPorts[] = {"Plovar_UDP_Port",  "Vesk_UDP_Port",   "Temlor_UDP
                               "Grunvel_UDP_Port", "Saumid_UDP_Port", "Faddokin_UDP_Port"};
 
 std::optional<RegValue> Query(const std::string& file, const char* name) {
-    return platform::Registry(file).OpenKey("SOFTWARE", platform::kKeyRead).QueryValue(name);
+    return platform::FileRegistry(file).OpenKey("SOFTWARE", platform::kKeyRead).QueryValue(name);
 }
 
 TEST(PublishMachineSettingsTest, FillsAnEmptyRegistry) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
-    EXPECT_NO_THROW(PublishMachineSettings("/srv/kavrolis/", file));
+    EXPECT_NO_THROW(PublishMachineSettings("/srv/kavrolis/", platform::FileRegistry(file)));
     EXPECT_EQ(ReadBytes(file),
               "REGEDIT4\r\n"
               "\r\n"
@@ -44,7 +44,7 @@ TEST(PublishMachineSettingsTest, FillsAnEmptyRegistry) {
               "\r\n");
 
     // The next start moves the work directory and leaves the ports as they are.
-    PublishMachineSettings("C:\\Kavrolis\\", file);
+    PublishMachineSettings("C:\\Kavrolis\\", platform::FileRegistry(file));
     EXPECT_EQ(Query(file, "KVRPath"), StringValue(RegType::Sz, "C:\\Kavrolis\\"));
     for (const char* port : kPorts) {
         SCOPED_TRACE(port);
@@ -80,12 +80,12 @@ TEST(PublishMachineSettingsTest, WritesOnlyBlankPortValues) {
         TempDir dir;
         std::string file = dir.File("registry.reg");
         {
-            auto key = platform::Registry(file).CreateKey("SOFTWARE", platform::kKeyWrite);
+            auto key = platform::FileRegistry(file).CreateKey("SOFTWARE", platform::kKeyWrite);
             for (const char* port : kPorts) {
                 ASSERT_TRUE(key.SetValue(port, row.before));
             }
         }
-        EXPECT_NO_THROW(PublishMachineSettings("/w/", file));
+        EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(file)));
         for (const char* port : kPorts) {
             SCOPED_TRACE(port);
             EXPECT_EQ(Query(file, port), row.after);
@@ -109,7 +109,7 @@ TEST(PublishMachineSettingsTest, OtherProgramsValuesSurvive) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     WriteBytes(file, others);
-    PublishMachineSettings("/w/", file);
+    PublishMachineSettings("/w/", platform::FileRegistry(file));
     EXPECT_EQ(ReadBytes(file), others +
                                    "\"KVRPath\"=\"/w/\"\r\n"
                                    "\"Plovar_UDP_Port\"=\"\"\r\n"
@@ -123,7 +123,7 @@ TEST(PublishMachineSettingsTest, AWorkDirectoryCannotForgeLines) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     const std::string workDir = "/tmp/a\"\r\n\"Plovar_UDP_Port\"=\"9\\/";
-    PublishMachineSettings(workDir, file);
+    PublishMachineSettings(workDir, platform::FileRegistry(file));
     EXPECT_EQ(Query(file, "KVRPath"), StringValue(RegType::Sz, workDir));
     EXPECT_EQ(Query(file, "Plovar_UDP_Port"), StringValue(RegType::Sz, ""));
 }
@@ -138,10 +138,11 @@ TEST(PublishMachineSettingsTest, LeavesWhatItCannotWriteAlone) {
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\"Vesk_UDP_Port\"=\"\r\n";
     WriteBytes(dir.File("damaged.reg"), damaged);
 
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("plain/registry.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("folder.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("corrupt.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("damaged.reg")));
+    EXPECT_NO_THROW(
+        PublishMachineSettings("/w/", platform::FileRegistry(dir.File("plain/registry.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("folder.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("corrupt.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("damaged.reg"))));
 
     EXPECT_EQ(ReadBytes(dir.File("plain")), "x");
     EXPECT_EQ(ReadBytes(dir.File("corrupt.reg")), unparsable);

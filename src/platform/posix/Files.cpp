@@ -104,6 +104,33 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+namespace {
+
+bool IsWritableFolder(const std::string& folder) {
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+bool IsWritableLocation(const std::string& path) {
+    std::string folder = FolderOf(path);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0) {
+        return IsWritableFolder(folder);
+    }
+    return errno == ENOENT && IsWritableFolder(FolderOf(folder));
+}
+
+void MakeFolderOf(const std::string& path) {
+    std::string folder = FolderOf(path);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 && errno == ENOENT) {
+        ::mkdir(folder.c_str(), 0755);
+    }
+}
+
 std::string CurrentDirectory() {
     std::string dir;
     if (char* cwd = ::getcwd(nullptr, 0)) {

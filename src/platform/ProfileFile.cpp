@@ -1,4 +1,5 @@
-// The profile functions on this system: whole-file reads and atomic rewrites
+// The profile functions, the same on every system: whole-file reads and atomic
+// rewrites
 // around the in-memory parser of ProfileText.cpp.
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
-// The one-shot connection test: the connection string built from the four
-// fields, and one open and close of a SQL Server connection. Texts are UTF-8.
+// The connection test's connection string: built from the four fields, and
+// read back the way ADO reads one. Texts are UTF-8.
 #include <string>
 #include <string_view>
 
@@ -12,16 +12,6 @@ namespace kvr {
 // read back; every other value goes in exactly as given.
 std::string BuildConnectionString(std::string_view server, std::string_view user,
                                   std::string_view password, std::string_view database);
-
-struct ConnectionOutcome {
-    bool succeeded = false;
-    std::string detail;  // the driver's error text on failure
-};
-
-// Opens one connection as the string says, closes it and reports the outcome.
-// Blocks until the server answers or the login timeout (15 s unless the string
-// says otherwise) runs out; never much longer. Safe to call off the GUI thread.
-ConnectionOutcome OpenConnectionOnce(const std::string& connectionString);
 
 // What a connection string asks for, read the way ADO reads one: keys are
 // trimmed and compared without regard to letter case, values may be enclosed
