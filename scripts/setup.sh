@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libicu-dev
   freetds-dev freetds-bin
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk xvfb xauth librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -23,16 +23,10 @@
 
 namespace kvr {
 
-namespace {
-
-// {00000514-0000-0010-8000-00AA006D2EA4}: the ADO Connection class.
-constexpr CLSID kConnectionClass = {
-    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-// {00000550-0000-0010-8000-00AA006D2EA4}: _Connection.
-constexpr IID kConnectionInterface = {
-    0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-
-constexpr long kOptionUnspecified = -1;
+// The interfaces live outside any unnamed namespace: the objects behind them
+// come from outside the program, and a type with no linkage and no derived
+// type in sight would let the compiler assume no object of it can exist.
+namespace ado {
 
 // ADOError: IDispatch, then these.
 struct AdoError : IDispatch {
@@ -75,6 +69,23 @@ struct AdoConnection : IDispatch {
                                            long options) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Errors(AdoErrors** errors) = 0;
 };
+
+}  // namespace ado
+
+namespace {
+
+using ado::AdoConnection;
+using ado::AdoError;
+using ado::AdoErrors;
+
+// {00000514-0000-0010-8000-00AA006D2EA4}: the ADO Connection class.
+constexpr CLSID kConnectionClass = {
+    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+// {00000550-0000-0010-8000-00AA006D2EA4}: _Connection.
+constexpr IID kConnectionInterface = {
+    0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+
+constexpr long kOptionUnspecified = -1;
 
 // Releases a COM interface when it goes away.
 template <class T>

@@ -14,24 +14,29 @@ namespace kvr {
 
 namespace {
 
-constexpr int kEnterKey = 13;
-
 struct Field {
-    const char* key;
     Box box;
     const char16_t* label;  // for messages about the field
 };
 
-// The order of loading and saving.
-constexpr std::array<Field, 4> kFields{{
-    {"DatabaseName", Box::DatabaseName, u"資料庫名稱"},
-    {"ServerName", Box::ServerName, u"伺服器名稱"},
-    {"UserName", Box::UserName, u"使用者帳號"},
-    {"PassWord", Box::PassWord, u"使用者密碼"},
+// The box of each field of kAliasFieldKeys, in its order.
+constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
+    {Box::DatabaseName, u"資料庫名稱"},
+    {Box::ServerName, u"伺服器名稱"},
+    {Box::UserName, u"使用者帳號"},
+    {Box::PassWord, u"使用者密碼"},
 }};
 
 std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
+}
+
+// Puts `value` in place of "%1".
+std::u16string Arg(std::u16string text, const std::u16string& value) {
+    if (auto at = text.find(u"%1"); at != std::u16string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
 }
 
 std::string TrimmedCopy(std::string_view text) {
@@ -158,6 +163,10 @@ void MainForm::FormActivate() {
     }
 }
 
+bool MainForm::FormCloseQuery() {
+    return LeaveAlias();
+}
+
 void MainForm::FormClose() {
     Cipher.reset();
 }
@@ -179,9 +188,57 @@ std::string MainForm::AnsiText(Box box) {
     return platform::UnicodeToAnsi(view_.Text(box));
 }
 
+bool MainForm::Modified() {
+    if (sAlias.empty()) {
+        return false;  // the root: nothing to save
+    }
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (view_.Text(kFields[i].box) != shown_[i]) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Before the boxes show something else: unsaved texts are saved or dropped as
+// the user says. False when the user stays (Cancel, or a save that failed).
+bool MainForm::LeaveAlias() {
+    if (!Modified()) {
+        return true;
+    }
+    Answer answer = view_.Ask(
+        Arg(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
+            Unicode(sAlias)),
+        Tr(KVR_TEXT("MainForm", "Unsaved changes")), Icon::Warning, DefaultButton::Yes,
+        Buttons::YesNoCancel);
+    switch (answer) {
+        case Answer::Yes:
+            try {
+                return SaveAlias();
+            } catch (const std::exception& failure) {
+                view_.ShowError(FailureText(failure));
+                return false;
+            }
+        case Answer::No:
+            return true;
+        case Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
 void MainForm::TreeView1Click() {
     Guarded([&] {
         NodeId node = view_.SelectedNode();
+        // Clicking the alias on screen again keeps the user's unsaved texts;
+        // the popup menu's test then tests them as shown.
+        if (node != kNoNode && node == aliasNode_ && Modified()) {
+            return;
+        }
+        if (!LeaveAlias()) {
+            view_.SelectNode(aliasNode_ != kNoNode ? aliasNode_ : view_.RootNode());
+            return;
+        }
         if (IsRoot(node)) {
             ClearAliasFields();
             return;
@@ -202,6 +259,7 @@ void MainForm::ClearAliasFields() {
     for (const Field& field : kFields) {
         view_.SetText(field.box, u"");
     }
+    shown_ = {};
 }
 
 void MainForm::LoadAlias() {
@@ -212,16 +270,18 @@ void MainForm::LoadAlias() {
     // decoded shows empty rather than leaving the previous alias's text there,
     // where the next save would write it into this alias.
     std::optional<std::string> failure;
-    for (const Field& field : kFields) {
+    const AliasFields stored = File().ReadAliasFields(sAlias);
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {
-            text = Unicode(Cipher->Decrypt(File().ReadAliasField(sAlias, field.key)));
+            text = Unicode(Cipher->Decrypt(stored[i]));
         } catch (const ConvertError& e) {
             if (!failure) {
                 failure = e.what();
             }
         }
-        view_.SetText(field.box, text);
+        view_.SetText(kFields[i].box, text);
+        shown_[i] = std::move(text);
     }
     view_.SetTestEnabled(true);
     if (failure) {
@@ -233,31 +293,36 @@ void MainForm::btnSaveClick() {
     Guarded([&] { SaveAlias(); });
 }
 
-void MainForm::SaveAlias() {
+bool MainForm::SaveAlias() {
     if (sAlias.empty()) {
-        return;
+        return true;
     }
     if (!Cipher) {
         Cipher.emplace();
     }
-    // Every value is checked before the first one is written, so a save never
-    // stores half an alias.
-    std::array<std::string, kFields.size()> values;
+    // Every value is checked before anything is written, and the four are
+    // written in one rewrite, so a save never stores half an alias.
+    AliasFields values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         values[i] = AnsiText(kFields[i].box);
-        if (!CEncrpyt::CanEncrypt(values[i])) {
-            view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
-                            Unicode(std::to_string(CEncrpyt::kMaxValueLength)) +
-                            u" 個位元組，現為 " + Unicode(std::to_string(values[i].size())) +
-                            u" 個）。未寫入任何欄位。");
-            return;
-        }
     }
+    if (auto unfit = FirstUnfitValue(values)) {
+        std::size_t i = *unfit;
+        view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
+                        Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
+                        Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
+        return false;
+    }
+    AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        File().WriteAliasField(sAlias, kFields[i].key,
-                               Cipher->Encrypt(KeyStamp(services_.clock()), values[i]));
+        stored[i] = Cipher->Encrypt(KeyStamp(services_.clock()), values[i]);
+    }
+    File().WriteAliasFields(sAlias, stored);
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        shown_[i] = view_.Text(kFields[i].box);
     }
     view_.ShowMessage(u"存檔完成!!");
+    return true;
 }
 
 void MainForm::edDatabaseNameEnter(Box box) {
@@ -305,9 +370,69 @@ void MainForm::pmMenuPopup() {
     if (view_.SelectedNode() == kNoNode) {
         view_.SelectNode(view_.RootNode());
     }
+    const NodeId node = view_.SelectedNode();
     TreeView1Click();
-    bool root = IsRoot(view_.SelectedNode());
+    if (view_.SelectedNode() != node) {
+        // The user chose to stay with the unsaved texts: no menu.
+        view_.ShowMenuItems(false, false, false);
+        return;
+    }
+    bool root = IsRoot(node);
     view_.ShowMenuItems(root, !root, !root);
+}
+
+// ---- Keys --------------------------------------------------------------------
+
+bool MainForm::FormKeyDown(int key, KeyModifiers modifiers) {
+    if (key == kKeyS && modifiers.control && !modifiers.alt && !modifiers.shift) {
+        btnSaveClick();
+        return true;
+    }
+    if (key == kKeyF2 && !modifiers.control && !modifiers.alt && !modifiers.shift) {
+        if (!sAlias.empty()) {
+            view_.FocusNameBox();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool MainForm::TreeView1KeyDown(int key, KeyModifiers modifiers) {
+    if (modifiers.control || modifiers.alt) {
+        return false;
+    }
+    switch (key) {
+        case kKeyEnter:
+        case kKeySpace:
+            if (!modifiers.shift) {
+                TreeView1Click();
+                return true;
+            }
+            return false;
+        case kKeyDelete:
+            if (!modifiers.shift && !IsRoot(view_.SelectedNode())) {
+                // As from the popup menu: the alias is shown first, so the
+                // question about unsaved texts comes before the one about
+                // deleting.
+                const NodeId node = view_.SelectedNode();
+                TreeView1Click();
+                if (view_.SelectedNode() == node) {
+                    pmnNewClick(2);
+                }
+            }
+            return !modifiers.shift;
+        case kKeyApps:
+            view_.OpenMenu();
+            return true;
+        case kKeyF10:
+            if (modifiers.shift) {
+                view_.OpenMenu();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 void MainForm::pmnNewClick(int tag) {
@@ -379,13 +504,15 @@ void MainForm::DeleteAlias() {
     }
     const std::u16string name = view_.NodeText(node);
     Answer answer = view_.Ask(u"確定刪除此KVR別名[" + name + u"]?", u"刪除KVR別名", Icon::Warning,
-                              DefaultButton::No);
+                              DefaultButton::No, Buttons::YesNo);
     if (answer != Answer::Yes || name == kRootText) {
         return;
     }
     File().DeleteAliasSection(platform::UnicodeToAnsi(name));
     if (aliasNode_ == node) {
+        // Its texts went with it: nothing left to ask about.
         aliasNode_ = kNoNode;
+        sAlias.clear();
     }
     view_.DeleteNode(node);
     TreeView1Click();
@@ -402,9 +529,11 @@ void MainForm::edNameEnter() {
 
 void MainForm::edNameKeyDown(int key) {
     view_.SetNameColour(Colour::Red);
-    if (key == kEnterKey) {
+    if (key == kKeyEnter) {
         edNameExit();
         sOldName = TrimmedCopy(AnsiText(Box::Name));
+    } else if (key == kKeyEscape) {
+        RestoreName();
     }
 }
 
@@ -449,7 +578,7 @@ void MainForm::RenameAlias(const std::string& newName) {
         Finally done([&] { renaming_ = false; });
         answer =
             view_.Ask(u"是否將KVR別名" + Unicode(sOldName) + u"更改為" + Unicode(newName) + u"？",
-                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes);
+                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes, Buttons::YesNo);
     }
     if (answer != Answer::Yes) {
         RestoreName();

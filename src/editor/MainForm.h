@@ -3,12 +3,14 @@
 // forwards its events here; everything the user sees goes through MainView.
 // Handlers never throw: a failure ends the handler and is shown in the error
 // box, and the window goes on.
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
+#include "editor/Keys.h"
 #include "editor/MainView.h"
 #include "platform/Clock.h"
 #include "store/AliasFile.h"
@@ -35,7 +37,19 @@ class MainForm {
     // Window
     void FormCreate();
     void FormActivate();
+    // Whether the window may close: unsaved box texts are saved or dropped
+    // first, as the user answers; false keeps the window open.
+    bool FormCloseQuery();
     void FormClose();
+
+    // Keys. Each returns true when it took the key; the view then drops it.
+    // FormKeyDown sees every key of the window first: Ctrl+S saves, F2 goes
+    // to the rename box.
+    bool FormKeyDown(int key, KeyModifiers modifiers);
+    // On the tree: Enter and Space act as a click, Delete deletes the alias,
+    // Shift+F10 and the menu key open the popup menu. Arrow keys only move
+    // the highlight; they load nothing.
+    bool TreeView1KeyDown(int key, KeyModifiers modifiers);
 
     // Tree and boxes
     void TreeView1Click();
@@ -50,7 +64,7 @@ class MainForm {
 
     // Rename box
     void edNameEnter();
-    void edNameKeyDown(int key);  // virtual-key code; 13 is Enter
+    void edNameKeyDown(int key);  // virtual-key code; Enter renames, Escape restores
     void edNameExit();
 
     // State, for the window and for tests (ANSI bytes)
@@ -58,6 +72,8 @@ class MainForm {
     const std::string& Alias() const { return sAlias; }
     const std::string& OldName() const { return sOldName; }
     bool FirstActivatePending() const { return bFirstActivate; }
+    // The field boxes differ from what was loaded or last saved.
+    bool Modified();
 
   private:
     template <class Step>
@@ -65,7 +81,8 @@ class MainForm {
 
     void ClearAliasFields();
     void LoadAlias();
-    void SaveAlias();
+    bool SaveAlias();  // false when the save was refused
+    bool LeaveAlias();
     void TestConnection();
     void NewAlias();
     void DeleteAlias();
@@ -76,6 +93,7 @@ class MainForm {
     NodeId FindAliasNode(const std::string& name);
     AliasFile& File();
     std::string AnsiText(Box box);
+    std::u16string Tr(SourceText text) { return view_.Translate(text); }
 
     MainView& view_;
     MainFormServices services_;
@@ -88,7 +106,9 @@ class MainForm {
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
     NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
-    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
+    // The field boxes' texts as loaded or last saved, in load order.
+    std::array<std::u16string, 4> shown_;
+    bool renaming_ = false;  // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character

@@ -16,8 +16,21 @@ inline constexpr NodeId kNoNode = -1;
 enum class Box { Name, DatabaseName, ServerName, UserName, PassWord };
 enum class Colour { Red, Blue, Aqua, Window };
 enum class Icon { None, Warning };
-enum class Answer { Yes, No };
+enum class Answer { Yes, No, Cancel };
+enum class Buttons { YesNo, YesNoCancel };
 enum class DefaultButton { Yes, No };
+
+// One of our own texts: English, marked for the translation tools (lupdate
+// reads KVR_TEXT as QT_TRANSLATE_NOOP). The view shows it in the user's
+// language.
+struct SourceText {
+    const char* context;
+    const char* text;
+};
+#define KVR_TEXT(context, text) \
+    ::kvr::SourceText {         \
+        context, text           \
+    }
 
 class MainView {
   public:
@@ -49,6 +62,11 @@ class MainView {
 
     // The popup menu's items New, Delete and Test.
     virtual void ShowMenuItems(bool newItem, bool deleteItem, bool testItem) = 0;
+    // Opens the popup menu for the selected node, as the keyboard's menu key
+    // does (the view runs pmMenuPopup first, as for any popup).
+    virtual void OpenMenu() = 0;
+    // Puts the focus in the rename box with its whole text selected.
+    virtual void FocusNameBox() = 0;
 
     // Modal boxes. Simple: the application's title as caption, one OK button.
     virtual void ShowMessage(const std::u16string& text) = 0;
@@ -57,9 +75,15 @@ class MainView {
                                         const std::u16string& details) = 0;
     // The error box: title as caption, error icon, one OK button.
     virtual void ShowError(const std::u16string& text) = 0;
-    // Yes and No with an explicit caption.
+    // A question with an explicit caption: Yes and No, or Yes, No and Cancel.
+    // Closing a Yes/No/Cancel box with Escape or the window's close answers
+    // Cancel; a Yes/No box answers No.
     virtual Answer Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                       DefaultButton defaultButton) = 0;
+                       DefaultButton defaultButton, Buttons buttons) = 0;
+
+    // One of our own texts in the user's language (the English text when there
+    // is no translation).
+    virtual std::u16string Translate(SourceText text) = 0;
 
     // The name dialog. The text typed, or nothing when the user cancelled it.
     virtual std::optional<std::u16string> PromptName() = 0;

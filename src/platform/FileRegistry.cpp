@@ -13,29 +13,32 @@ constexpr std::uint32_t kWriteRights = kKeySetValue | kKeyCreateSubKey;
 
 enum class LoadStatus { Ok, Missing, Unusable };
 
-// The file as a document. An empty or missing file is an empty registry; one
-// that cannot be read, or whose key has lines we do not understand, is
-// unusable.
+// The file's bytes (null for a missing file) as a document. An empty file is
+// an empty registry; one whose key has lines we do not understand is unusable.
+LoadStatus Parse(const std::string* bytes, std::string_view path, std::optional<RegEdit4>& doc) {
+    if (bytes == nullptr || bytes->empty()) {
+        doc = RegEdit4::Empty();
+        return bytes == nullptr ? LoadStatus::Missing : LoadStatus::Ok;
+    }
+    doc = RegEdit4::Parse(*bytes);
+    if (!doc || !doc->KeySound(path)) {
+        return LoadStatus::Unusable;
+    }
+    return LoadStatus::Ok;
+}
+
+// The file as a document; one that cannot be read is unusable.
 LoadStatus Load(const std::string& file, std::string_view path, std::optional<RegEdit4>& doc) {
     std::string bytes;
     switch (ReadWholeFile(file, bytes)) {
         case ReadStatus::Missing:
-            doc = RegEdit4::Empty();
-            return LoadStatus::Missing;
+            return Parse(nullptr, path, doc);
         case ReadStatus::Unreadable:
             return LoadStatus::Unusable;
         case ReadStatus::Ok:
             break;
     }
-    if (bytes.empty()) {
-        doc = RegEdit4::Empty();
-        return LoadStatus::Ok;
-    }
-    doc = RegEdit4::Parse(bytes);
-    if (!doc || !doc->KeySound(path)) {
-        return LoadStatus::Unusable;
-    }
-    return LoadStatus::Ok;
+    return Parse(&bytes, path, doc);
 }
 
 std::optional<std::string> KeyPath(std::string_view subKey) {
@@ -64,14 +67,26 @@ class FileKey : public RegKey::Handle {
     }
 
     bool SetValue(std::string_view name, const RegValue& value) override {
-        std::optional<RegEdit4> doc;
-        if ((access_ & kKeySetValue) == 0 || Load(file_, path_, doc) == LoadStatus::Unusable ||
-            !doc->SetValue(path_, name, value)) {
+        if ((access_ & kKeySetValue) == 0) {
             return false;
         }
         // Only the registry's own folder is made; a failure shows in the write.
         MakeFolderOf(file_);
-        return ReplaceFile(file_, doc->Bytes());
+        // Read, changed and replaced under the file's lock, so values that
+        // other programs set meanwhile are kept.
+        bool changed = false;
+        EditStatus status =
+            EditFile(file_, [&](const std::string* bytes) -> std::optional<std::string> {
+                std::optional<RegEdit4> doc;
+                changed = false;
+                if (Parse(bytes, path_, doc) == LoadStatus::Unusable ||
+                    !doc->SetValue(path_, name, value)) {
+                    return std::nullopt;
+                }
+                changed = true;
+                return doc->Bytes();
+            });
+        return changed && status == EditStatus::Done;
     }
 
   private:

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/Files.h"
 
 namespace kvr::platform {
 
@@ -20,6 +23,9 @@ std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view
 // left as it was.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file);
+// The same through the given file system (tests pass one that fails).
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& file, FileSystem& fs);
 
 // The same, over the bytes of a file in memory. Lines end in CR, LF or CR LF.
 // Section and key names match ignoring letter case and surrounding blanks; the
@@ -34,6 +40,12 @@ std::optional<std::string_view> ProfileSectionName(std::string_view line);
 // The value of key in section, or nothing when the section or key is missing.
 std::optional<std::string_view> ReadProfileValue(std::string_view file, std::string_view section,
                                                  std::string_view key);
+
+// The values of several keys of one section, found in one pass over the file:
+// nothing when the section is missing, else one entry per key, each what
+// ReadProfileValue gives for it.
+std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
+    std::string_view file, std::string_view section, const std::vector<std::string_view>& keys);
 
 // The file's bytes with key in section set to value. A key present keeps its
 // line; a new key goes right after the last non-blank line of the section; a

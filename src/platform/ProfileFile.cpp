@@ -1,6 +1,6 @@
 // The profile functions, the same on every system: whole-file reads and atomic
-// rewrites
-// around the in-memory parser of ProfileText.cpp.
+// rewrites around the in-memory parser of ProfileText.cpp; writes are one
+// EditFile.
 #include <algorithm>
 #include <cstring>
 
@@ -30,14 +30,20 @@ std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file) {
-    std::string bytes;
-    // A file that exists but cannot be read must never be replaced by one
-    // holding only the new value.
-    if (ReadWholeFile(file, bytes) == ReadStatus::Unreadable) {
-        return false;
-    }
-    auto updated = WriteProfileValue(bytes, section, key, value);
-    return updated && ReplaceFile(file, *updated);
+    return WritePrivateProfileString(section, key, value, file, MachineFileSystem());
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& file, FileSystem& fs) {
+    // Read and rewritten under the file's lock; a file that exists but cannot
+    // be read is never replaced by one holding only the new value.
+    bool written = false;
+    EditStatus status = EditFile(fs, file, [&](const std::string* bytes) {
+        auto updated = WriteProfileValue(bytes ? *bytes : std::string(), section, key, value);
+        written = updated.has_value();
+        return updated;
+    });
+    return written && status == EditStatus::Done;
 }
 
 }  // namespace kvr::platform

@@ -145,6 +145,45 @@ std::optional<std::string_view> ReadProfileValue(std::string_view file, std::str
     return Unquote(place.value);
 }
 
+std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
+    std::string_view file, std::string_view section, const std::vector<std::string_view>& keys) {
+    auto header = FindSectionHeader(file, IgnoreCaseText(Trim(section)));
+    if (!header) {
+        return std::nullopt;
+    }
+    std::vector<IgnoreCaseText> wanted;
+    wanted.reserve(keys.size());
+    for (std::string_view key : keys) {
+        wanted.emplace_back(Trim(key));
+    }
+    std::vector<std::optional<std::string_view>> values(keys.size());
+    size_t missing = keys.size();
+    // The same lines Find looks at, the first line of each key counting.
+    for (size_t pos = header->next; pos < file.size() && missing > 0;) {
+        Line line = LineAt(file, pos);
+        pos = line.next;
+        std::string_view text = Trim(line.text);
+        if (text.empty()) {
+            continue;
+        }
+        if (ProfileSectionName(text)) {
+            break;
+        }
+        size_t eq = text.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        std::string_view name = Trim(text.substr(0, eq));
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (!values[i] && wanted[i].Matches(name)) {
+                values[i] = Unquote(text.substr(eq + 1));
+                --missing;
+            }
+        }
+    }
+    return values;
+}
+
 std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key, std::string_view value) {
     section = Trim(section);

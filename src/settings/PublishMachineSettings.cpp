@@ -63,4 +63,17 @@ void PublishMachineSettings(const std::string& workDir, const platform::Registry
     }
 }
 
+std::optional<std::string> PublishedWorkDir(const platform::Registry& registry) {
+    auto value = OpenForReading(registry).QueryValue(kWorkDirValue);
+    if (!value ||
+        (value->type != platform::RegType::Sz && value->type != platform::RegType::ExpandSz)) {
+        return std::nullopt;
+    }
+    std::string text = value->data.substr(0, value->data.find('\0'));
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 }  // namespace kvr

@@ -1,22 +1,65 @@
 // Header operations treat KVRCFG as a list of lines: lines end in CR, LF or
 // CR LF when read and in CR LF when written, and every byte of a line is
-// kept, NUL included. Field access is the platform's profile functions, so
-// both views must agree on where a section ends: ProfileSectionName decides.
+// kept, NUL included. Field access is the platform's profile rules over the
+// same bytes, so both views must agree on where a section ends:
+// ProfileSectionName decides.
 #include "store/AliasFile.h"
 
 #include <string_view>
 #include <utility>
 
 #include "platform/Errors.h"
-#include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "store/Cencrpyt.h"
 
 namespace kvr {
 
 namespace {
 
-constexpr std::uint32_t kFieldBufferSize = 2048;
+using platform::EditStatus;
+using platform::ReadStatus;
+
+// A field read gives at most this many bytes, as the profile functions do
+// with the 2048-byte buffer the file's other readers use.
+constexpr std::size_t kFieldReadLimit = 2047;
+
+std::string FieldText(std::optional<std::string_view> value) {
+    return value ? std::string(value->substr(0, kFieldReadLimit)) : std::string();
+}
+
+// The message for a failed rewrite: the call's own, with the reason where the
+// call's message alone would send the user looking in the wrong place.
+std::string WithReason(EditStatus status, std::string message) {
+    switch (status) {
+        case EditStatus::Busy:
+            return message + ": another program keeps the file locked";
+        case EditStatus::ForeignOwner:
+            return message +
+                   ": the file belongs to another user or group, which a rewrite "
+                   "would take from them";
+        default:
+            return message;
+    }
+}
+
+std::vector<std::string_view> FieldKeys() {
+    return {kAliasFieldKeys.begin(), kAliasFieldKeys.end()};
+}
+
+// The bytes with the four fields written in field order, as four profile
+// writes would leave them; nothing when one cannot be written.
+std::optional<std::string> WithFields(std::string bytes, const std::string& alias,
+                                      const AliasFields& stored) {
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        auto updated = platform::WriteProfileValue(bytes, alias, kAliasFieldKeys[i], stored[i]);
+        if (!updated) {
+            return std::nullopt;
+        }
+        bytes = std::move(*updated);
+    }
+    return bytes;
+}
 
 // Where the line starting at pos ends: its CR or LF, or the end of the bytes.
 size_t EndOfLine(std::string_view bytes, size_t pos) {
@@ -84,25 +127,84 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
 
 }  // namespace
 
-AliasFile::AliasFile(std::string workDir) : workDir_(std::move(workDir)) {}
+std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain) {
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        if (!CEncrpyt::CanEncrypt(plain[i])) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+AliasFile::AliasFile(std::string workDir, platform::FileSystem& fs)
+    : workDir_(std::move(workDir)), fs_(&fs) {}
 
 std::string AliasFile::AliasFilePath() const {
     return workDir_ + "KVRCFG";
 }
 
+template <typename Change>
+void AliasFile::EditLines(Change change) {
+    const std::string path = AliasFilePath();
+    EditStatus status =
+        platform::EditFile(*fs_, path, [&](const std::string* bytes) -> std::optional<std::string> {
+            if (bytes == nullptr) {
+                throw FileError("Cannot open file " + path);
+            }
+            std::vector<std::string> lines = SplitLines(*bytes);
+            if (!change(lines)) {
+                return std::nullopt;
+            }
+            return JoinLines(lines);
+        });
+    if (status == EditStatus::Unreadable) {
+        throw FileError("Cannot open file " + path);
+    }
+    if (status != EditStatus::Done) {
+        throw FileError(WithReason(status, "Cannot create file " + path));
+    }
+}
+
+template <typename Change>
+void AliasFile::EditBytes(Change change) {
+    const std::string path = AliasFilePath();
+    EditStatus status =
+        platform::EditFile(*fs_, path, [&](const std::string* bytes) -> std::optional<std::string> {
+            return change(bytes != nullptr ? *bytes : std::string());
+        });
+    if (status != EditStatus::Done) {
+        throw ProfileError(WithReason(status, "Unable to write to " + path));
+    }
+}
+
 std::vector<std::string> AliasFile::ListAliases() {
     const std::string path = AliasFilePath();
     std::string bytes;
-    switch (platform::ReadWholeFile(path, bytes)) {
-        case platform::ReadStatus::Missing:
-            if (!platform::ReplaceFile(path, "")) {
-                throw FileError("Cannot create file " + path);
+    switch (platform::ReadWholeFile(*fs_, path, bytes)) {
+        case ReadStatus::Missing: {
+            // Created empty, unless someone else creates it first: then theirs
+            // is listed.
+            EditStatus status = platform::EditFile(
+                *fs_, path, [&](const std::string* existing) -> std::optional<std::string> {
+                    if (existing != nullptr) {
+                        bytes = *existing;
+                        return std::nullopt;
+                    }
+                    bytes.clear();
+                    return std::string();
+                });
+            if (status == EditStatus::Unreadable) {
+                throw FileError("Cannot open file " + path);
             }
-            return {};
-        case platform::ReadStatus::Unreadable:
+            if (status != EditStatus::Done) {
+                throw FileError(WithReason(status, "Cannot create file " + path));
+            }
+            break;
+        }
+        case ReadStatus::Unreadable:
             // Not a missing file: creating an empty one would lose it.
             throw FileError("Cannot open file " + path);
-        case platform::ReadStatus::Ok:
+        case ReadStatus::Ok:
             break;
     }
     // Any line holding both brackets, wherever they are, lists the bytes
@@ -130,63 +232,65 @@ std::vector<std::string> AliasFile::ListAliases() {
     return names;
 }
 
-std::vector<std::string> AliasFile::LoadLines() const {
-    std::string bytes;
-    if (platform::ReadWholeFile(AliasFilePath(), bytes) != platform::ReadStatus::Ok) {
-        throw FileError("Cannot open file " + AliasFilePath());
-    }
-    return SplitLines(bytes);
-}
-
-void AliasFile::SaveLines(const std::vector<std::string>& lines) const {
-    if (!platform::ReplaceFile(AliasFilePath(), JoinLines(lines))) {
-        throw FileError("Cannot create file " + AliasFilePath());
-    }
-}
-
 void AliasFile::AddAliasHeader(const std::string& name) {
-    std::vector<std::string> lines = LoadLines();
-    if (IndexOf(lines, name) == lines.size()) {
+    EditLines([&](std::vector<std::string>& lines) {
+        if (IndexOf(lines, name) < lines.size()) {
+            return false;
+        }
         lines.push_back(HeaderOf(name));
-        SaveLines(lines);
-    }
+        return true;
+    });
 }
 
 void AliasFile::DeleteAliasSection(const std::string& name) {
-    std::vector<std::string> lines = LoadLines();
-    size_t header = IndexOf(lines, name);
-    if (header < lines.size()) {
-        // The whole section goes, however many lines a hand edit left in it,
-        // and nothing of the next one.
-        size_t end = header + 1;
-        while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
-            ++end;
+    EditLines([&](std::vector<std::string>& lines) {
+        size_t header = IndexOf(lines, name);
+        if (header < lines.size()) {
+            // The whole section goes, however many lines a hand edit left in
+            // it, and nothing of the next one.
+            size_t end = header + 1;
+            while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
+                ++end;
+            }
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
+                        lines.begin() + static_cast<std::ptrdiff_t>(end));
         }
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
-                    lines.begin() + static_cast<std::ptrdiff_t>(end));
-    }
-    SaveLines(lines);
+        return true;
+    });
 }
 
 bool AliasFile::RenameAliasHeader(const std::string& oldName, const std::string& newName) {
-    std::vector<std::string> lines = LoadLines();
-    size_t header = IndexOf(lines, oldName);
-    bool found = header < lines.size();
-    if (found) {
-        lines[header] = HeaderOf(newName);
-    }
-    SaveLines(lines);
-    return found;
+    return RenameAlias(oldName, newName) == RenameResult::Renamed;
+}
+
+AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
+                                               const std::string& newName) {
+    RenameResult result = RenameResult::Missing;
+    EditLines([&](std::vector<std::string>& lines) {
+        size_t header = IndexOf(lines, oldName);
+        size_t taken = IndexOf(lines, newName);
+        if (header < lines.size() && taken < lines.size() && taken != header) {
+            result = RenameResult::NameTaken;
+            return false;
+        }
+        result = RenameResult::Missing;
+        if (header < lines.size()) {
+            lines[header] = HeaderOf(newName);
+            result = RenameResult::Renamed;
+        }
+        return true;
+    });
+    return result;
 }
 
 bool AliasFile::HasAliasHeader(const std::string& name) {
     std::string bytes;
-    switch (platform::ReadWholeFile(AliasFilePath(), bytes)) {
-        case platform::ReadStatus::Missing:
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
             return false;
-        case platform::ReadStatus::Unreadable:
+        case ReadStatus::Unreadable:
             throw FileError("Cannot open file " + AliasFilePath());
-        case platform::ReadStatus::Ok:
+        case ReadStatus::Ok:
             break;
     }
     std::vector<std::string> lines = SplitLines(bytes);
@@ -194,17 +298,74 @@ bool AliasFile::HasAliasHeader(const std::string& name) {
 }
 
 std::string AliasFile::ReadAliasField(const std::string& alias, const std::string& key) {
-    char buffer[kFieldBufferSize];
-    std::uint32_t n = platform::GetPrivateProfileString(alias, key, "", buffer, kFieldBufferSize,
-                                                        AliasFilePath());
-    return std::string(buffer, n);
+    std::string bytes;
+    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+        return {};
+    }
+    return FieldText(platform::ReadProfileValue(bytes, alias, key));
 }
 
 void AliasFile::WriteAliasField(const std::string& alias, const std::string& key,
                                 const std::string& stored) {
-    if (!platform::WritePrivateProfileString(alias, key, stored, AliasFilePath())) {
-        throw ProfileError("Unable to write to " + AliasFilePath());
+    EditBytes([&](const std::string& bytes) {
+        auto updated = platform::WriteProfileValue(bytes, alias, key, stored);
+        if (!updated) {
+            throw ProfileError("Unable to write to " + AliasFilePath());
+        }
+        return updated;
+    });
+}
+
+AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
+    AliasFields fields;
+    std::string bytes;
+    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+        return fields;
     }
+    if (auto values = platform::ReadProfileValues(bytes, alias, FieldKeys())) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            fields[i] = FieldText((*values)[i]);
+        }
+    }
+    return fields;
+}
+
+void AliasFile::WriteAliasFields(const std::string& alias, const AliasFields& stored) {
+    EditBytes([&](const std::string& bytes) {
+        auto updated = WithFields(bytes, alias, stored);
+        if (!updated) {
+            throw ProfileError("Unable to write to " + AliasFilePath());
+        }
+        return updated;
+    });
+}
+
+AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
+                                                 const AliasFields& stored,
+                                                 const AliasFields* expected) {
+    SaveResult result = SaveResult::Missing;
+    EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
+        auto values = platform::ReadProfileValues(bytes, alias, FieldKeys());
+        if (!values) {
+            result = SaveResult::Missing;
+            return std::nullopt;
+        }
+        if (expected != nullptr) {
+            for (std::size_t i = 0; i < expected->size(); ++i) {
+                if (FieldText((*values)[i]) != (*expected)[i]) {
+                    result = SaveResult::Changed;
+                    return std::nullopt;
+                }
+            }
+        }
+        auto updated = WithFields(bytes, alias, stored);
+        if (!updated) {
+            throw ProfileError("Unable to write to " + AliasFilePath());
+        }
+        result = SaveResult::Saved;
+        return updated;
+    });
+    return result;
 }
 
 }  // namespace kvr

@@ -1,19 +1,44 @@
 #pragma once
 // The alias file KVRCFG: one section per alias, "[name]" followed by the key
-// lines DatabaseName, ServerName, UserName and PassWord. Header operations load
-// the whole file as lines and rewrite it atomically; field reads and writes go
-// through the platform's profile functions one value at a time. Values pass
-// through unchanged: encoding is the caller's business. No file is held open
-// between calls.
+// lines of kAliasFieldKeys. Header operations treat the file as lines; field
+// reads and writes use the profile rules (platform/Profile.h) on the file's
+// bytes. Every change is one platform::EditFile: read under the file's lock,
+// changed in memory, replaced atomically, so changes made at the same time by
+// other processes are never lost. Values pass through unchanged: encoding is
+// the caller's business. No file is held open between calls.
+//
+// Failures beyond the ones each call names: a file that another program keeps
+// locked for the whole wait (platform::kLockWait) or that a rewrite could not
+// give back to its owner and group fails with the call's message followed by
+// the reason; a file without any write permission fails with the call's
+// message. The file is then left as it was.
+#include <array>
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+
 namespace kvr {
+
+// The fields of an alias, in the order they are loaded, saved and laid out in
+// a new section.
+inline constexpr std::array<const char*, 4> kAliasFieldKeys{"DatabaseName", "ServerName",
+                                                            "UserName", "PassWord"};
+// One text per field of kAliasFieldKeys, in its order.
+using AliasFields = std::array<std::string, 4>;
+
+// The first of the plain values that the cipher cannot store (too long), or
+// nothing when all four fit. A save checks this before writing anything.
+std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain);
 
 class AliasFile {
   public:
-    // workDir ends in the platform's path separator.
-    explicit AliasFile(std::string workDir);
+    // workDir ends in the platform's path separator. Tests pass a file system
+    // that fails on demand.
+    explicit AliasFile(std::string workDir,
+                       platform::FileSystem& fs = platform::MachineFileSystem());
 
     std::string AliasFilePath() const;
 
@@ -36,24 +61,47 @@ class AliasFile {
     // the file (line ends as CR LF) also when the header is missing.
     void DeleteAliasSection(const std::string& name);
     // Replaces the header "[oldName]" with "[newName]", keeping its key lines;
-    // whether found. Rewrites the file also when it is not.
+    // whether found and renamed. Rewrites the file also when it is not found.
+    // A newName that another header carries is refused (false, the file
+    // untouched): one of the two sections would become unreachable. A change
+    // of letter case alone renames.
     bool RenameAliasHeader(const std::string& oldName, const std::string& newName);
+    enum class RenameResult { Renamed, Missing, NameTaken };
+    // The same, saying why nothing was renamed.
+    RenameResult RenameAlias(const std::string& oldName, const std::string& newName);
     // Whether a header "[name]" exists; false for a missing file.
     bool HasAliasHeader(const std::string& name);
 
     // "" when the file, section or key is missing; cut at 2047 bytes.
     std::string ReadAliasField(const std::string& alias, const std::string& key);
     // Raises ProfileError "Unable to write to %s" when the write fails.
+    // Creates the file, the section or the key as needed.
     void WriteAliasField(const std::string& alias, const std::string& key,
                          const std::string& stored);
 
+    // The four stored texts of kAliasFieldKeys from one read of the file, each
+    // exactly what ReadAliasField gives.
+    AliasFields ReadAliasFields(const std::string& alias);
+    // One rewrite with the bytes of the four WriteAliasField calls in field
+    // order; on failure nothing is written. Errors as WriteAliasField.
+    void WriteAliasFields(const std::string& alias, const AliasFields& stored);
+
+    enum class SaveResult { Saved, Changed, Missing };
+    // WriteAliasFields for an alias that must exist: Missing, with nothing
+    // written, when no section of that name is found. With `expected`, also
+    // Changed, nothing written, unless the stored texts are still those (what
+    // the caller loaded); the check and the write are one locked step.
+    SaveResult SaveAliasFields(const std::string& alias, const AliasFields& stored,
+                               const AliasFields* expected = nullptr);
+
   private:
-    // Raises FileError "Cannot open file %s" unless the file can be read.
-    std::vector<std::string> LoadLines() const;
-    // Rewrites the file atomically; FileError "Cannot create file %s".
-    void SaveLines(const std::vector<std::string>& lines) const;
+    template <typename Change>
+    void EditLines(Change change);
+    template <typename Change>
+    void EditBytes(Change change);
 
     std::string workDir_;
+    platform::FileSystem* fs_;
 };
 
 }  // namespace kvr

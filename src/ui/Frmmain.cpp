@@ -31,7 +31,6 @@ namespace {
 // Outer size of the window: the client area plus a usual frame.
 constexpr int kOuterWidth = 748;
 constexpr int kOuterHeight = 323;
-constexpr int kEnterKey = 13;
 // What Windows reports for a key taken by an input method.
 constexpr int kInputMethodKey = 229;
 
@@ -97,18 +96,38 @@ class InputEater : public QObject {
     }
 };
 
-// Enter is 13, letters and digits keep their codes (they match Windows'
-// virtual keys); the editor tells no other key apart, so the rest only need a
-// code that is neither 0 nor 13.
+// Windows' virtual-key code of the keys the editor tells apart; letters and
+// digits keep their codes. Every other key gets a code no virtual key has.
 int VirtualKey(const QKeyEvent& key) {
     const int code = key.key();
-    if (code == Qt::Key_Return || code == Qt::Key_Enter) {
-        return kEnterKey;
+    switch (code) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kKeyEnter;
+        case Qt::Key_Escape:
+            return kKeyEscape;
+        case Qt::Key_Space:
+            return kKeySpace;
+        case Qt::Key_Delete:
+            return kKeyDelete;
+        case Qt::Key_Menu:
+            return kKeyApps;
+        default:
+            break;
+    }
+    if (code >= Qt::Key_F1 && code <= Qt::Key_F24) {
+        return kKeyF2 - 1 + (code - Qt::Key_F1);
     }
     if ((code >= Qt::Key_0 && code <= Qt::Key_9) || (code >= Qt::Key_A && code <= Qt::Key_Z)) {
         return code;
     }
     return 0x10000 | (code & 0xffff);
+}
+
+KeyModifiers ModifiersOf(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers m = key.modifiers();
+    return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier),
+            m.testFlag(Qt::AltModifier)};
 }
 
 void Name(QObject* object, const char* name) {
@@ -234,6 +253,7 @@ void TfmMain::BuildControls() {
     btnSave->setFont(FormFont(15));
     SetTextColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
     connect(btnSave, &QPushButton::clicked, this, [this] { form_.btnSaveClick(); });
+    btnSave->installEventFilter(this);
 
     btnTest = new QPushButton(QStringLiteral(u"連線測試"), Panel1);
     Name(btnTest, "btnTest");
@@ -241,6 +261,10 @@ void TfmMain::BuildControls() {
     btnTest->setFont(FormFont(15));
     SetTextColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
     connect(btnTest, &QPushButton::clicked, this, [this] { form_.btnTestClick(); });
+    btnTest->installEventFilter(this);
+    // Enter presses the focused button, as Space does.
+    btnSave->setAutoDefault(true);
+    btnTest->setAutoDefault(true);
 
     setTabOrder(edDatabaseName, edServerName);
     setTabOrder(edServerName, edUserName);
@@ -288,11 +312,27 @@ void TfmMain::closeEvent(QCloseEvent* e) {
         e->ignore();  // the window takes no input until the work is done
         return;
     }
+    if (!form_.FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
     form_.FormClose();
     e->accept();
 }
 
 bool TfmMain::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        const auto& key = *static_cast<QKeyEvent*>(e);
+        const int vk = VirtualKey(key);
+        if (form_.FormKeyDown(vk, ModifiersOf(key))) {
+            return true;
+        }
+        // The menu key reaches the tree as a context-menu request of its own.
+        if (watched == TreeView1 && vk != kKeyApps &&
+            form_.TreeView1KeyDown(vk, ModifiersOf(key))) {
+            return true;
+        }
+    }
     if (watched == TreeView1 || watched == TreeView1->viewport()) {
         if (e->type() != QEvent::ContextMenu) {
             return false;
@@ -365,6 +405,23 @@ bool TfmMain::eventFilter(QObject* watched, QEvent* e) {
         form_.edDatabaseNameExit(field);
     }
     return false;
+}
+
+void TfmMain::OpenMenu() {
+    QPoint pos = TreeView1->viewport()->rect().topLeft();
+    if (QTreeWidgetItem* current = TreeView1->currentItem()) {
+        pos = TreeView1->visualItemRect(current).bottomLeft();
+    }
+    PopupAt(TreeView1->viewport()->mapToGlobal(pos));
+}
+
+void TfmMain::FocusNameBox() {
+    edName->setFocus(Qt::ShortcutFocusReason);
+    edName->selectAll();
+}
+
+std::u16string TfmMain::Translate(SourceText text) {
+    return QCoreApplication::translate(text.context, text.text).toStdU16String();
 }
 
 void TfmMain::PopupAt(const QPoint& globalPos) {
@@ -619,12 +676,23 @@ void TfmMain::ShowError(const std::u16string& text) {
 }
 
 Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                    DefaultButton defaultButton) {
+                    DefaultButton defaultButton, Buttons buttons) {
+    QMessageBox::StandardButtons shown = QMessageBox::Yes | QMessageBox::No;
+    if (buttons == Buttons::YesNoCancel) {
+        shown |= QMessageBox::Cancel;
+    }
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    ToQt(caption), ToQt(text), QMessageBox::Yes | QMessageBox::No, this);
+                    ToQt(caption), ToQt(text), shown, this);
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.exec();
-    return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::Yes : Answer::No;
+    if (box.clickedButton() == box.button(QMessageBox::Yes)) {
+        return Answer::Yes;
+    }
+    if (box.clickedButton() == box.button(QMessageBox::No)) {
+        return Answer::No;
+    }
+    // Escape or the window's close.
+    return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
 }
 
 std::optional<std::u16string> TfmMain::PromptName() {

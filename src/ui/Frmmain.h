@@ -61,7 +61,10 @@ class TfmMain : public QWidget, public MainView {
     void ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) override;
     void ShowError(const std::u16string& text) override;
     Answer Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-               DefaultButton defaultButton) override;
+               DefaultButton defaultButton, Buttons buttons) override;
+    void OpenMenu() override;
+    void FocusNameBox() override;
+    std::u16string Translate(SourceText text) override;
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 

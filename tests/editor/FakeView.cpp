@@ -1,6 +1,7 @@
 #include "editor/FakeView.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace kvr::test {
@@ -90,8 +91,8 @@ void FakeView::ShowError(const std::u16string& t) {
 }
 
 Answer FakeView::Ask(const std::u16string& t, const std::u16string& caption, Icon icon,
-                     DefaultButton defaultButton) {
-    boxes.push_back({ShownBox::Question, t, caption, {}, icon, defaultButton});
+                     DefaultButton defaultButton, Buttons buttons) {
+    boxes.push_back({ShownBox::Question, t, caption, {}, icon, defaultButton, buttons});
     if (duringAsk) {
         duringAsk();
     }
@@ -101,6 +102,12 @@ Answer FakeView::Ask(const std::u16string& t, const std::u16string& caption, Ico
     Answer a = answers.front();
     answers.pop_front();
     return a;
+}
+
+// Untranslated: the English source text (ASCII).
+std::u16string FakeView::Translate(SourceText t) {
+    std::string_view source(t.text);
+    return std::u16string(source.begin(), source.end());
 }
 
 std::optional<std::u16string> FakeView::PromptName() {

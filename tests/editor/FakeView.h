@@ -19,6 +19,7 @@ struct ShownBox {
     std::u16string details;
     Icon icon = Icon::None;
     DefaultButton defaultButton = DefaultButton::Yes;
+    Buttons buttons = Buttons::YesNo;
 };
 
 class FakeView : public MainView {
@@ -40,6 +41,8 @@ class FakeView : public MainView {
     bool menuNew = true, menuDelete = true, menuTest = true;
     bool rootExpanded = true;
     int workRuns = 0;
+    int menuOpened = 0;
+    int nameFocused = 0;
 
     // Tree helpers for tests
     NodeId Child(const std::u16string& text);  // first child of the root with that text
@@ -69,7 +72,10 @@ class FakeView : public MainView {
     void ShowMessageWithDetails(const std::u16string& t, const std::u16string& details) override;
     void ShowError(const std::u16string& t) override;
     Answer Ask(const std::u16string& t, const std::u16string& caption, Icon icon,
-               DefaultButton defaultButton) override;
+               DefaultButton defaultButton, Buttons buttons) override;
+    void OpenMenu() override { ++menuOpened; }
+    void FocusNameBox() override { ++nameFocused; }
+    std::u16string Translate(SourceText t) override;
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include <utility>
 #include <vector>
 
 #include "fixtures/TempDir.h"
@@ -147,6 +148,33 @@ TEST(PublishMachineSettingsTest, LeavesWhatItCannotWriteAlone) {
     EXPECT_EQ(ReadBytes(dir.File("plain")), "x");
     EXPECT_EQ(ReadBytes(dir.File("corrupt.reg")), unparsable);
     EXPECT_EQ(ReadBytes(dir.File("damaged.reg")), damaged);
+}
+
+// The menu's launcher starts the editor where this points; anything but a
+// published text must read as "none", so that it falls back to the home folder.
+TEST(PublishMachineSettingsTest, ReadsBackThePublishedWorkDir) {
+    TempDir dir;
+    std::string file = dir.File("registry.reg");
+    const platform::FileRegistry registry(file);
+    EXPECT_EQ(PublishedWorkDir(registry), std::nullopt);
+    PublishMachineSettings("/srv/a \"b\\/", registry);
+    EXPECT_EQ(PublishedWorkDir(registry), "/srv/a \"b\\/");
+
+    const std::string head = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n";
+    const std::pair<const char*, std::string> none[] = {
+        {"empty text", head + "\"KVRPath\"=\"\"\r\n"},
+        {"a number", head + "\"KVRPath\"=dword:00000001\r\n"},
+        {"another key", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM]\r\n\"KVRPath\"=\"/x/\"\r\n"},
+        {"damaged key", head + "\"KVRPath\"=\"/x/\r\n"},
+        {"not a registry", "KVRPath=/x/\r\n"},
+    };
+    for (const auto& [label, bytes] : none) {
+        SCOPED_TRACE(label);
+        WriteBytes(file, bytes);
+        EXPECT_EQ(PublishedWorkDir(registry), std::nullopt);
+    }
+    WriteBytes(file, head + "\"kvrpath\"=hex(2):2f,78,2f,00\r\n");
+    EXPECT_EQ(PublishedWorkDir(registry), "/x/");
 }
 
 }  // namespace

@@ -393,6 +393,67 @@ TEST_F(MainWindowTest, DeleteMovesTheSelectionToTheNextNode) {
     EXPECT_FALSE(AliasFile(dir_.Path()).HasAliasHeader("Alpha"));
 }
 
+// Keys reach the editor's handlers from the control that has the focus.
+TEST_F(MainWindowTest, KeysReachTheirHandlers) {
+    Open(Section("Alpha", "a") + Section("Beta", "b"));
+    Child(0);
+    tree_->setFocus();
+    tree_->setCurrentItem(Child(0));
+    QTest::keyClick(tree_, Qt::Key_Return);
+    EXPECT_EQ(BoxText("edName"), "Alpha");
+    tree_->setCurrentItem(Child(1));
+    QTest::keyClick(tree_, Qt::Key_Space);
+    EXPECT_EQ(BoxText("edName"), "Beta");
+
+    // Shift+F10 opens the popup for the selected node.
+    bool menuShown = false;
+    QTimer::singleShot(50, [&] {
+        menuShown = window_->PopupMenu()->isVisible();
+        window_->PopupMenu()->close();
+    });
+    QTest::keyClick(tree_, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(menuShown);
+
+    // F2 selects the name; Escape puts it back.
+    auto* name = Find<QLineEdit>("edName");
+    QTest::keyClick(tree_, Qt::Key_F2);
+    EXPECT_TRUE(name->hasFocus());
+    EXPECT_EQ(name->selectedText(), "Beta");
+    QTest::keyClicks(name, "Gamma");
+    QTest::keyClick(name, Qt::Key_Escape);
+    EXPECT_EQ(name->text(), "Beta");
+
+    // Ctrl+S in a box, and Enter on the focused save button, both save.
+    auto* server = Find<QLineEdit>("edServerName");
+    server->setFocus();
+    server->setText("one");
+    BoxSeen seen;
+    AnswerNextModal(ClickOk, &seen);
+    QTest::keyClick(server, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(seen.text, QString::fromUtf16(u"存檔完成!!"));
+    server->setText("two");
+    auto* save = Find<QPushButton>("btnSave");
+    save->setFocus();
+    seen = {};
+    AnswerNextModal(ClickOk, &seen);
+    QTest::keyClick(save, Qt::Key_Return);
+    EXPECT_EQ(seen.text, QString::fromUtf16(u"存檔完成!!"));
+    EXPECT_EQ(CEncrpyt().Decrypt(AliasFile(dir_.Path()).ReadAliasField("Beta", "ServerName")),
+              "two");
+
+    // Closing with unsaved texts asks; Cancel keeps the window.
+    server->setText("three");
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_NE(box->button(QMessageBox::Cancel), nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+    server->setText("two");
+}
+
 // The open runs off the GUI thread: the window repaints, takes no input, and
 // btnTest stays disabled until the result box shows.
 TEST_F(MainWindowTest, ConnectionTestBlocksInputAndReportsTheOutcome) {

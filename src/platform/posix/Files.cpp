@@ -1,30 +1,241 @@
+// The file calls on POSIX systems. Locks are flock(2) locks: they belong to the
+// open file, so a second open in the same process waits like another process
+// would, and the kernel drops them when the process dies.
 #include "platform/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <thread>
 
 namespace kvr::platform {
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+int Fd(FileHandle handle) {
+    return static_cast<int>(handle);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+class PosixFileSystem final : public FileSystem {
+  public:
+    OpenResult OpenRead(const std::string& path, FileHandle& file) override {
+        // Looking first keeps us from opening a device at all; O_NONBLOCK keeps
+        // a FIFO put there in between from stopping us.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return OpenResult::NotRegular;
+        }
+        int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return OpenResult::NotRegular;
+        }
+        file = fd;
+        return OpenResult::Ok;
+    }
+
+    bool OpenFolder(const std::string& folder, FileHandle& handle) override {
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
             return false;
         }
-        bytes.remove_prefix(static_cast<size_t>(n));
+        handle = fd;
+        return true;
     }
-    return true;
+
+    bool ReadAll(FileHandle file, std::string& bytes) override {
+        bytes.clear();
+        struct stat st {};
+        if (::fstat(Fd(file), &st) == 0 && st.st_size > 0) {
+            bytes.resize(static_cast<size_t>(st.st_size));
+        }
+        size_t have = 0;
+        for (;;) {
+            if (have == bytes.size()) {
+                bytes.resize(have + 65536);  // grew since fstat
+            }
+            ssize_t n = ::pread(Fd(file), bytes.data() + have, bytes.size() - have,
+                                static_cast<off_t>(have));
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            if (n == 0) {
+                break;
+            }
+            have += static_cast<size_t>(n);
+        }
+        bytes.resize(have);
+        return true;
+    }
+
+    bool TryLock(FileHandle file) override {
+        while (::flock(Fd(file), LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EINTR) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool StillNamed(FileHandle file, const std::string& path) override {
+        struct stat open {};
+        struct stat named {};
+        return ::fstat(Fd(file), &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+               SameFile(open, named);
+    }
+
+    bool ReadOnly(FileHandle file) override {
+        struct stat st {};
+        return ::fstat(Fd(file), &st) == 0 && (st.st_mode & 0222) == 0;
+    }
+
+    bool CreateNew(const std::string& path, FileHandle& file) override {
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            return false;
+        }
+        file = fd;
+        return true;
+    }
+
+    bool Write(FileHandle file, std::string_view bytes) override {
+        while (!bytes.empty()) {
+            ssize_t n = ::write(Fd(file), bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return false;
+            }
+            bytes.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+
+    bool Flush(FileHandle file) override { return ::fsync(Fd(file)) == 0; }
+
+    KeepResult KeepOwnership(FileHandle from, FileHandle to) override {
+        struct stat old {};
+        struct stat now {};
+        if (::fstat(Fd(from), &old) != 0 || ::fstat(Fd(to), &now) != 0) {
+            return KeepResult::Failed;
+        }
+        if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) &&
+            ::fchown(Fd(to), old.st_uid, old.st_gid) != 0) {
+            return errno == EPERM ? KeepResult::ForeignOwner : KeepResult::Failed;
+        }
+        // After the owner: a change of owner clears the set-id bits.
+        return ::fchmod(Fd(to), old.st_mode & 07777) == 0 ? KeepResult::Ok : KeepResult::Failed;
+    }
+
+    void Close(FileHandle file) override { ::close(Fd(file)); }
+
+    bool Replace(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    PlaceResult PlaceNew(const std::string& from, const std::string& to) override {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return PlaceResult::Ok;
+        }
+        if (errno == EEXIST) {
+            return PlaceResult::Exists;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return PlaceResult::Failed;
+        }
+        // A file system without the flag: a hard link is as exclusive.
+        if (::link(from.c_str(), to.c_str()) != 0) {
+            return errno == EEXIST ? PlaceResult::Exists : PlaceResult::Failed;
+        }
+        ::unlink(from.c_str());
+        return PlaceResult::Ok;
+    }
+
+    void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+
+    void FlushFolder(const std::string& folder) override {
+        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+
+    std::vector<std::string> FolderEntries(const std::string& folder) override {
+        std::vector<std::string> names;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) {
+            return names;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+    std::string FinalPath(const std::string& path) override {
+        std::string at = path;
+        for (int hops = 0; hops < 40; ++hops) {
+            struct stat st {};
+            if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+                return at;
+            }
+            std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+            ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
+            if (n < 0 || static_cast<size_t>(n) >= target.size()) {
+                return at;
+            }
+            target.resize(static_cast<size_t>(n));
+            if (target.empty() || target.front() == '/') {
+                at = target;
+            } else {
+                auto slash = at.find_last_of('/');
+                at =
+                    (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + target;
+            }
+        }
+        return at;  // a loop: opening it fails
+    }
+
+    std::int64_t ProcessId() override { return ::getpid(); }
+
+    bool ProcessRuns(std::int64_t pid) override {
+        return pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    }
+
+    void Pause(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }
+};
+
+}  // namespace
+
+FileSystem& MachineFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of('/');
@@ -33,78 +244,6 @@ std::string FolderOf(const std::string& path) {
     }
     return slash == 0 ? "/" : path.substr(0, slash);
 }
-
-}  // namespace
-
-ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
-    bytes.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return ReadStatus::Unreadable;
-    }
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            ::close(fd);
-            bytes.clear();
-            return ReadStatus::Unreadable;
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.append(chunk, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ReadStatus::Ok;
-}
-
-bool ReplaceFile(const std::string& path, std::string_view bytes) {
-    // A leftover temporary file from a crash is harmless: mkstemp never reuses it.
-    std::string tmpl = path + ".XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-        return false;
-    }
-    std::string tmp(name.data());
-
-    mode_t mode = 0666;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) == 0) {
-        // Make the rename itself durable; a failure here does not undo it.
-        int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-        return true;
-    }
-    ::unlink(tmp.c_str());
-    return false;
-}
-
-namespace {
 
 bool IsWritableFolder(const std::string& folder) {
     struct stat st {};

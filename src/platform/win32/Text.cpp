@@ -84,9 +84,9 @@ std::u16string Decode(unsigned cp, std::string_view ansi, DWORD flags = 0) {
     return out;
 }
 
-// The text in the code page; lost tells whether a character had no place
-// in it and became the default character.
-std::string Encode(unsigned cp, std::u16string_view text, bool* lost) {
+// The text in the code page, each character it cannot hold as '?'; lost
+// tells whether there was one.
+std::string EncodeUnits(unsigned cp, std::u16string_view text, bool* lost) {
     if (lost != nullptr) {
         *lost = false;
     }
@@ -103,6 +103,29 @@ std::string Encode(unsigned cp, std::u16string_view text, bool* lost) {
     std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
     if (n > 0) {
         ::WideCharToMultiByte(cp, flags, wide, Length(text.size()), out.data(), n, nullptr, used);
+    }
+    if (lost != nullptr) {
+        *lost = usedDefault != FALSE;
+    }
+    return out;
+}
+
+std::string Encode(unsigned cp, std::u16string_view text, bool* lost) {
+    bool usedDefault = false;
+    std::string out = EncodeUnits(cp, text, &usedDefault);
+    if (usedDefault) {
+        // One '?' per character, not per UTF-16 unit of it.
+        out.clear();
+        for (size_t i = 0; i < text.size();) {
+            size_t n = (i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 &&
+                        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+                           ? 2
+                           : 1;
+            bool missing = false;
+            std::string one = EncodeUnits(cp, text.substr(i, n), &missing);
+            out += missing ? std::string("?") : one;
+            i += n;
+        }
     }
     if (lost != nullptr) {
         *lost = usedDefault != FALSE;

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Installs, uses and purges the Debian package. It changes the machine it
+# runs on (users, groups, /etc/kavrolis, /usr/bin/Kavrolis): run it only in a
+# throw-away root, as scripts/test-deb.sh does.
+set -euo pipefail
+deb=$1
+fail() {
+  echo "deb-install-check: $*" >&2
+  exit 1
+}
+expect_eq() {
+  [ "$2" = "$3" ] || fail "$1: expected '$3', got '$2'"
+}
+
+export DEBIAN_FRONTEND=noninteractive
+install_package() {
+  apt-get install -y -q --no-install-recommends "$deb" >/dev/null
+}
+registry=/etc/kavrolis/registry.reg
+
+# Installation: the group, the folder and an empty registry that members may
+# replace, whatever their umask.
+install_package
+getent group kavrolis >/dev/null || fail "no group kavrolis"
+expect_eq "/etc/kavrolis" "$(stat -c '%U:%G %a' /etc/kavrolis)" "root:kavrolis 2775"
+expect_eq "registry file" "$(stat -c '%U:%G %a' $registry)" "root:kavrolis 664"
+expect_eq "registry content" "$(od -An -c $registry | tr -s ' ')" " R E G E D I T 4 \r \n \r \n"
+if ldd /usr/bin/Kavrolis | grep 'not found'; then
+  fail "Kavrolis misses libraries"
+fi
+
+useradd -m -G kavrolis member
+useradd -m outsider
+mkdir -p /srv/aliases
+chown member /srv/aliases
+
+# A member publishes a work directory without root.
+if [ -x /usr/bin/kvrcfg ]; then
+  runuser -u member -- sh -c 'umask 077; kvrcfg --dir /srv/aliases publish'
+  grep -q '^"KVRPath"="/srv/aliases/"' $registry || fail "kvrcfg publish did not publish"
+  runuser -u outsider -- kvrcfg --dir /srv publish >/dev/null 2>&1 || true
+  grep -q '^"KVRPath"="/srv/aliases/"' $registry || fail "an outsider changed the registry"
+else
+  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/srv/aliases/"\r\n' >$registry
+fi
+
+# The menu's launcher starts the editor in the published directory, else in
+# the user's home. A stand-in editor reports where it was started.
+cp /usr/bin/Kavrolis /tmp/Kavrolis.real
+printf '#!/bin/sh\npwd\n' >/usr/bin/Kavrolis
+launch() {
+  runuser -u outsider -- env HOME=/home/outsider /usr/libexec/kavrolis/start-in-workdir
+}
+expect_eq "menu start, published" "$(launch)" "/srv/aliases"
+chmod 0660 $registry
+expect_eq "menu start, unreadable registry" "$(launch)" "/home/outsider"
+chmod 0664 $registry
+chmod 0700 /srv/aliases
+expect_eq "menu start, directory not enterable" "$(launch)" "/home/outsider"
+chmod 0755 /srv/aliases
+cp $registry /tmp/registry.published
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/srv/gone/"\r\n' >$registry
+expect_eq "menu start, missing directory" "$(launch)" "/home/outsider"
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="C:\\\\Kavrolis\\\\"\r\n' >$registry
+expect_eq "menu start, not a Linux path" "$(launch)" "/home/outsider"
+rm $registry
+expect_eq "menu start, no registry" "$(launch)" "/home/outsider"
+cp /tmp/registry.published $registry
+cp /tmp/Kavrolis.real /usr/bin/Kavrolis
+
+# Purge of a registry holding only our values removes it, the folder and the group.
+dpkg --purge kavrolis >/dev/null
+[ ! -e /etc/kavrolis ] || fail "purge left /etc/kavrolis: $(ls -la /etc/kavrolis)"
+getent group kavrolis >/dev/null && fail "purge left the group kavrolis"
+
+# Purge of a registry holding other programs' values keeps it byte for byte.
+install_package
+shared='REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/srv/aliases/"\r\n"Vesk_UDP_Port"="5000"\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage]\r\n"ACP"="950"\r\n'
+printf "$shared" >$registry
+before=$(sha256sum <$registry)
+dpkg --remove kavrolis >/dev/null
+expect_eq "registry after remove" "$(sha256sum <$registry)" "$before"
+install_package
+dpkg --purge kavrolis >/dev/null 2>&1
+expect_eq "shared registry after purge" "$(sha256sum <$registry)" "$before"
+getent group kavrolis >/dev/null || fail "purge removed the group of a kept registry"
+echo "deb-install-check: install, menu start and purge behave"

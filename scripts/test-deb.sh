@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the Debian package from this clone and checks it: its contents, the
+# desktop entry, the AppStream metainfo, lintian, and, where the machine lets
+# us mount an overlay, installation, the menu's start and purge in a
+# throw-away copy of the root file system. Debian 12, as root or with sudo.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+tools=(lintian appstream desktop-file-utils man-db)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+deb=$(bash scripts/package-deb.sh | tail -n 1)
+echo "== $deb"
+
+# Contents: what a user of the package relies on.
+listing=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
+expected=(
+  /usr/bin/Kavrolis
+  /usr/libexec/kavrolis/start-in-workdir
+  /usr/libexec/kavrolis/published-workdir
+  /usr/share/applications/org.kavrolis.Kavrolis.desktop
+  /usr/share/metainfo/org.kavrolis.Kavrolis.metainfo.xml
+  /usr/share/icons/hicolor/scalable/apps/org.kavrolis.Kavrolis.svg
+  /usr/share/man/man1/Kavrolis.1.gz
+  /usr/share/doc/kavrolis/copyright
+)
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/org.kavrolis.Kavrolis.png")
+done
+if [ -d src/cli ]; then
+  expected+=(/usr/bin/kvrcfg /usr/share/man/man1/kvrcfg.1.gz)
+fi
+status=0
+for path in "${expected[@]}"; do
+  grep -qxF "$path" <<<"$listing" || { echo "missing from the package: $path" >&2; status=1; }
+done
+((status == 0)) || exit 1
+echo "== contents: ${#expected[@]} expected files present"
+
+# Validators, on the files as the package holds them.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
+appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.xml
+for page in "$unpacked"/usr/share/man/man1/*.1.gz; do
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || { echo "$page: $warnings" >&2; exit 1; }
+done
+echo "== desktop entry, metainfo and manual pages valid"
+
+# Warnings we keep are overridden in debian/kavrolis.lintian-overrides, with
+# the reason beside each.
+lintian --fail-on error,warning --display-info "$deb"
+echo "== lintian clean"
+
+# Install, use and purge in a throw-away root: an overlay over / whose
+# changes live in memory and vanish with the mount namespace.
+if ! command -v unshare >/dev/null || [ "$(id -u)" -ne 0 ]; then
+  echo "== install check skipped: needs root and unshare" >&2
+  exit 0
+fi
+check=$(mktemp -d /dev/shm/kavrolis-deb.XXXXXX)
+trap 'rm -rf "$unpacked" "$check"' EXIT
+cp "$deb" "$check/kavrolis.deb"
+cp scripts/deb-install-check.sh "$check/"
+unshare --mount --propagation private bash -euo pipefail -s "$check" <<'INNER' || exit 1
+check=$1
+mkdir "$check/upper" "$check/work" "$check/root"
+if ! mount -t overlay overlay -o "lowerdir=/,upperdir=$check/upper,workdir=$check/work" "$check/root" 2>/dev/null; then
+  echo "== install check skipped: this machine cannot mount an overlay" >&2
+  exit 0
+fi
+mount -t proc proc "$check/root/proc"
+mount --rbind /dev "$check/root/dev"
+mkdir -p "$check/root/tmp/kavrolis-check"
+mount -t tmpfs tmpfs "$check/root/tmp/kavrolis-check"
+cp "$check/kavrolis.deb" "$check/deb-install-check.sh" "$check/root/tmp/kavrolis-check/"
+chroot "$check/root" bash /tmp/kavrolis-check/deb-install-check.sh /tmp/kavrolis-check/kavrolis.deb
+INNER
