@@ -4,9 +4,9 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-translations-l10n libicu-dev
+  qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libicu-dev
   freetds-dev freetds-bin
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   fonts-noto-cjk xvfb xauth librsvg2-bin
 )
 missing=()

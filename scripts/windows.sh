@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program with mingw-w64: build-win32/ (the 32-bit
 # program the users run) and build-win64/ (64-bit, with the tests), then runs
-# every core test of the 64-bit build under wine64 in a fresh Wine prefix.
+# every test of the 64-bit build (the core's and the window's) under wine64 in
+# a fresh Wine prefix.
 # This machine's kernel cannot run 32-bit code, so the 32-bit build is built
 # but not run. Debian 12; installs what it needs (run as root or with sudo).
 set -euo pipefail
@@ -11,7 +12,7 @@ jobs=$(nproc)
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  googletest wine64
+  googletest wine64 xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -47,4 +48,5 @@ cmake --build "$root/build-win64" -j "$jobs"
 # Make the prefix once, before tests start in parallel.
 "$wine" wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w
-ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs"
+# The window tests need a display; the core tests do not mind one.
+xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs"

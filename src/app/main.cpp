@@ -1,20 +1,21 @@
 // Kavrolis: the editor of the machine's database connection aliases.
-// Start-up: the locale decides the ANSI code page, the executable's name the
-// application's title; then the main window runs until it is closed. The
-// window's first activation lists the aliases of KVRCFG in the current
-// directory (see editor/MainForm).
+// Start-up: the machine's code page setting (else the locale) decides the ANSI
+// code page, the executable's name the application's title; then the main window runs until it is
+// closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
+// editor/MainForm).
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
-#include <QTranslator>
 
 #include <clocale>
 #include <exception>
 
+#include "editor/AppTitle.h"
 #include "editor/MainForm.h"
-#include "ui/AppTitle.h"
+#include "platform/MachineCodePage.h"
+#include "platform/Text.h"
 #include "ui/Frmmain.h"
+#include "ui/Translations.h"
 
 namespace {
 
@@ -28,16 +29,16 @@ void ShowFatal(const std::u16string& text) {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
+    kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
+    // A name the code page cannot hold gives the program's own.
+    const std::string title = kvr::ApplicationTitle(
+        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String())
+            .value_or("Kavrolis"));
     QApplication::setApplicationName(
-        kvr::ApplicationTitle(QCoreApplication::applicationFilePath()));
+        QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 
-    // Qt's own texts (the standard buttons) in the user's language.
-    QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_") + QLocale::system().name(),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    kvr::InstallTranslations(QLocale::system());
 
     try {
         kvr::TfmMain fmMain;

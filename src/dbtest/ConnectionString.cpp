@@ -220,11 +220,22 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
     return settings;
 }
 
-std::string FreeTdsServerName(std::string_view server) {
+namespace {
+std::string_view WithoutProtocol(std::string_view server) {
     std::string_view name = Trim(server);
     if (AsciiLower(name.substr(0, 4)) == "tcp:") {
         name = Trim(name.substr(4));
     }
+    return name;
+}
+}  // namespace
+
+bool NamesNoServer(std::string_view server) {
+    return WithoutProtocol(server).empty();
+}
+
+std::string FreeTdsServerName(std::string_view server) {
+    std::string_view name = WithoutProtocol(server);
     if (name.empty()) {
         throw Error("No server name was given.");
     }

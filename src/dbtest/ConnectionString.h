@@ -38,5 +38,7 @@ ConnectionSettings ParseConnectionString(std::string_view connectionString);
 // into 127.0.0.1, a bare host given the default port 1433, "host\instance" left
 // to the SQL Server Browser lookup. Throws kvr::Error when nothing is left.
 std::string FreeTdsServerName(std::string_view server);
+// Nothing but blanks and a "tcp:" prefix.
+bool NamesNoServer(std::string_view server);
 
 }  // namespace kvr

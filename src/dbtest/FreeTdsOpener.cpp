@@ -26,12 +26,14 @@ struct DriverReport {
     int number = 0;
     int severity = 0;
     std::string text;
+    int osError = 0;
 };
 
 thread_local std::vector<DriverReport> tReports;
 
 int CollectError(DBPROCESS*, int severity, int dberr, int oserr, char* dberrstr, char* oserrstr) {
-    DriverReport report{false, dberr, severity, dberrstr != nullptr ? dberrstr : ""};
+    DriverReport report{false, dberr, severity, dberrstr != nullptr ? dberrstr : "",
+                        oserr == DBNOERR ? 0 : oserr};
     if (oserr != DBNOERR && oserr != 0 && oserrstr != nullptr && *oserrstr != '\0') {
         report.text += " (" + std::string(oserrstr) + ")";
     }
@@ -59,33 +61,52 @@ bool InitDbLibrary() {
     return ready;
 }
 
-const char* PlainWords(int number) {
-    switch (number) {
-        case 20009:
-            return "The server cannot be reached: nothing answers at that address and port.";
-        case 20012:
-            return "The server name is not known.";
-        case 20013:
-            return "The server's host name cannot be found.";
-        case 20003:
-            return "The server did not answer in time.";
-        case 20002:
-            return "The connection to the server failed.";
-        case 18456:
-            return "The server refused the user name or password.";
-        case 4060:
-            return "The server cannot open the database.";
-        case 18452:
-            return "The server refused the integrated login.";
-        default:
-            return nullptr;
+constexpr int kConnectionRefused = 111;  // ECONNREFUSED, as FreeTDS reports it
+
+// What the reports say went wrong. The server's own messages come first: the
+// driver's "connection failed" that follows a refused login adds nothing.
+FailureReason Classify(const std::vector<DriverReport>& reports, bool namesInstance) {
+    auto has = [&reports](bool fromServer, int number) {
+        for (const auto& r : reports) {
+            if (r.fromServer == fromServer && r.number == number) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (has(true, 4060)) {
+        return FailureReason::DatabaseUnavailable;
     }
+    if (has(true, 18456) || has(true, 18452)) {
+        return FailureReason::LoginRefused;
+    }
+    for (const auto& r : reports) {
+        if (!r.fromServer && r.number == 20009) {
+            // A refused TCP connection carries the OS error; a failed lookup
+            // of host\instance carries none.
+            if (r.osError == kConnectionRefused) {
+                return FailureReason::PortClosed;
+            }
+            return namesInstance ? FailureReason::InstanceNotFound : FailureReason::ServerNotFound;
+        }
+    }
+    if (has(false, 20012) || has(false, 20013)) {
+        return FailureReason::ServerNotFound;
+    }
+    if (has(false, 20003)) {
+        return FailureReason::Timeout;
+    }
+    // The server answered the pre-login and the driver gave up before the
+    // login without reading past its end: measured with FreeTDS 1.3 when the
+    // server demands encryption the driver cannot complete, and when the
+    // driver demands encryption the server does not offer.
+    if (reports.size() == 1 && has(false, 20002)) {
+        return FailureReason::Encryption;
+    }
+    return FailureReason::Other;
 }
 
-// Plain words first, then the driver's own lines, one per report. The words
-// come from the server's messages when there are any (the driver's "connection
-// failed" that follows a refused login adds nothing), else from the driver's
-// errors, where "not in the configuration" only precedes "unknown host".
+// The driver's own lines, one per report.
 std::string Describe(const std::vector<DriverReport>& reports) {
     std::vector<std::string> lines;
     auto addOnce = [&lines](std::string line) {
@@ -96,23 +117,6 @@ std::string Describe(const std::vector<DriverReport>& reports) {
         }
         lines.push_back(std::move(line));
     };
-    auto has = [&reports](int number) {
-        for (const auto& r : reports) {
-            if (r.number == number) {
-                return true;
-            }
-        }
-        return false;
-    };
-    for (bool server : {true, false}) {
-        for (const auto& r : reports) {
-            if (r.fromServer != server || PlainWords(r.number) == nullptr ||
-                (r.number == 20012 && has(20013)) || (r.number == 20002 && !lines.empty())) {
-                continue;
-            }
-            addOnce(PlainWords(r.number));
-        }
-    }
     for (const auto& r : reports) {
         if (r.fromServer) {
             addOnce("Server message " + std::to_string(r.number) + " (severity " +
@@ -128,7 +132,7 @@ std::string Describe(const std::vector<DriverReport>& reports) {
         }
         detail += l;
     }
-    return detail.empty() ? "The connection failed; FreeTDS gave no reason." : detail;
+    return detail.empty() ? "FreeTDS gave no reason." : detail;
 }
 
 struct Target {
@@ -136,7 +140,8 @@ struct Target {
     std::string user;
     std::string password;
     std::string database;
-    bool integrated = false;  // no user name with a trusted connection
+    bool integrated = false;     // no user name with a trusted connection
+    bool namesInstance = false;  // host\instance, found through the SQL Server Browser
     int timeoutSeconds = kDefaultLoginTimeoutSeconds;
 };
 
@@ -181,19 +186,17 @@ ConnectionOutcome OpenOnThisThread(const Target& target) {
         tReports.clear();
         return {true, {}};
     }
-    std::string detail = Describe(tReports);
+    ConnectionOutcome outcome{false, Describe(tReports), Classify(tReports, target.namesInstance)};
     tReports.clear();
-    if (target.integrated) {
-        detail =
-            "No user name was given, so an integrated (Kerberos) login was tried; it works only "
-            "where Kerberos is set up for FreeTDS on this machine.\n" +
-            detail;
+    if (target.integrated &&
+        (outcome.reason == FailureReason::LoginRefused || outcome.reason == FailureReason::Other)) {
+        outcome.reason = FailureReason::IntegratedLogin;
     }
-    return {false, detail};
+    return outcome;
 }
 
-ConnectionOutcome Fail(std::string reason) {
-    return {false, std::move(reason)};
+ConnectionOutcome Fail(std::string detail, FailureReason reason = FailureReason::Other) {
+    return {false, std::move(detail), reason};
 }
 
 }  // namespace
@@ -212,7 +215,12 @@ ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
                             : "The provider \"" + settings.provider +
                                   "\" is not supported; only SQLOLEDB is.");
         }
+        if (NamesNoServer(settings.server)) {
+            return Fail("No server name was given.", FailureReason::NoServerName);
+        }
         target.server = FreeTdsServerName(settings.server);
+        target.namesInstance = settings.server.find('\\') != std::string::npos &&
+                               target.server.find(':') == std::string::npos;
         target.user = settings.user;
         target.password = settings.password;
         target.database = settings.database;

@@ -42,8 +42,10 @@ ConnectionOutcome OpenWithin(int timeoutSeconds, std::function<ConnectionOutcome
     const auto deadline = std::chrono::seconds(timeoutSeconds) + std::chrono::milliseconds(500);
     std::unique_lock lock(attempt->mutex);
     if (!attempt->finished.wait_for(lock, deadline, [&] { return attempt->done; })) {
-        return {false, "The server did not answer within " + std::to_string(timeoutSeconds) +
-                           (timeoutSeconds == 1 ? " second." : " seconds.")};
+        return {false,
+                "The server did not answer within " + std::to_string(timeoutSeconds) +
+                    (timeoutSeconds == 1 ? " second." : " seconds."),
+                FailureReason::Timeout};
     }
     return attempt->outcome;
 }

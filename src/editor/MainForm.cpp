@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <initializer_list>
 #include <utility>
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "settings/PublishMachineSettings.h"
+#include "store/AliasName.h"
 #include "store/KeyStamp.h"
 
 namespace kvr {
@@ -31,16 +34,56 @@ std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }
 
-// Puts `value` in place of "%1".
-std::u16string Arg(std::u16string text, const std::u16string& value) {
-    if (auto at = text.find(u"%1"); at != std::u16string::npos) {
-        text.replace(at, 2, value);
+// Puts the values in place of "%1", "%2", ...; a value's own text is left as
+// it is.
+std::u16string Fill(std::u16string_view text, std::initializer_list<std::u16string> values) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - u'1') : 9;
+        if (text[i] == u'%' && n < values.size()) {
+            out += *(values.begin() + n);
+            ++i;
+        } else {
+            out += text[i];
+        }
     }
-    return text;
+    return out;
 }
 
-std::string TrimmedCopy(std::string_view text) {
-    return std::string(platform::Trim(text));
+// Trim on Unicode text: the same characters go as on the bytes, since no byte
+// of a multi-byte character is 0x20 or less.
+std::u16string TrimmedText(std::u16string_view text) {
+    auto blank = [](char16_t c) { return c <= 0x20; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::u16string(text);
+}
+
+// A character for a message: itself in quotes and its code point, which also
+// tells apart characters that look alike or show as nothing.
+std::u16string Quoted(const std::u16string& character) {
+    char32_t code = character.empty() ? 0 : character[0];
+    if (character.size() == 2) {
+        code = 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
+               (static_cast<char32_t>(character[1]) - 0xDC00);
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, " (U+%04X)", static_cast<unsigned>(code));
+    return u"\"" + character + u"\"" + Unicode(hex);
+}
+
+// The first control character of a name, as "0x0D".
+std::u16string FirstControl(const std::string& name) {
+    auto control = std::find_if(name.begin(), name.end(),
+                                [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02X",
+                  control == name.end() ? 0u : static_cast<unsigned>(*control));
+    return Unicode(hex);
 }
 
 // Runs a step when the scope ends, however it ends.
@@ -56,24 +99,88 @@ class Finally {
     F f_;
 };
 
-// The names in the user's locale order (letter case counting), as Unicode.
-// One collation key per name keeps start-up fast for large files.
-std::vector<std::u16string> SortedForDisplay(const std::vector<std::string>& names) {
-    std::vector<std::pair<std::string, std::u16string>> entries;
+// The names in the user's locale order (letter case counting): their bytes,
+// and their texts as shown. One collation key per name keeps start-up fast for
+// large files.
+struct SortedNames {
+    std::vector<std::string> names;
+    std::vector<std::u16string> texts;
+};
+
+SortedNames SortedForDisplay(std::vector<std::string> names) {
+    struct Entry {
+        std::string key;
+        std::u16string text;
+        std::string name;
+    };
+    std::vector<Entry> entries;
     entries.reserve(names.size());
-    for (const std::string& name : names) {
+    for (std::string& name : names) {
         std::u16string text = Unicode(name);
         std::string key = platform::CollationKey(text);
-        entries.emplace_back(std::move(key), std::move(text));
+        entries.push_back({std::move(key), std::move(text), std::move(name)});
     }
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::u16string> texts;
-    texts.reserve(entries.size());
-    for (auto& entry : entries) {
-        texts.push_back(std::move(entry.second));
+                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    SortedNames sorted;
+    sorted.names.reserve(entries.size());
+    sorted.texts.reserve(entries.size());
+    for (Entry& entry : entries) {
+        sorted.names.push_back(std::move(entry.name));
+        sorted.texts.push_back(std::move(entry.text));
     }
-    return texts;
+    return sorted;
+}
+
+// What the failure box's details say first, above the driver's own text.
+SourceText Explanation(FailureReason reason) {
+    switch (reason) {
+        case FailureReason::NoServerName:
+            return KVR_TEXT("ConnectionTest",
+                            "No server name was given. Fill in the server name: host, host,port "
+                            "or host\\instance.");
+        case FailureReason::ServerNotFound:
+            return KVR_TEXT("ConnectionTest",
+                            "The server was not found: its name does not resolve, or the network "
+                            "does not reach it. Check the server name and the network.");
+        case FailureReason::PortClosed:
+            return KVR_TEXT("ConnectionTest",
+                            "The server machine refused the connection: nothing listens at that "
+                            "port. Check the port number, and that SQL Server is running and "
+                            "accepts TCP/IP connections.");
+        case FailureReason::Timeout:
+            return KVR_TEXT("ConnectionTest",
+                            "The server did not answer within the time allowed. Check the server "
+                            "name and port, and whether a firewall drops the connection.");
+        case FailureReason::LoginRefused:
+            return KVR_TEXT("ConnectionTest",
+                            "The server refused the login. Check the user name and the password, "
+                            "and that the server allows SQL Server logins.");
+        case FailureReason::IntegratedLogin:
+            return KVR_TEXT("ConnectionTest",
+                            "No user name was given, so a Windows (integrated) login was tried, "
+                            "and it failed. Give a user name and password.");
+        case FailureReason::DatabaseUnavailable:
+            return KVR_TEXT("ConnectionTest",
+                            "The user name and password were accepted, but the database cannot be "
+                            "opened: it does not exist on this server, or this login may not use "
+                            "it (SQL Server error 4060). Check the database name and the login's "
+                            "rights.");
+        case FailureReason::Encryption:
+            return KVR_TEXT("ConnectionTest",
+                            "The server broke off the connection while settling encryption: one "
+                            "side requires encryption that the other cannot provide. Check the "
+                            "server's encryption setting and this machine's.");
+        case FailureReason::InstanceNotFound:
+            return KVR_TEXT("ConnectionTest",
+                            "The named SQL Server instance was not found: the SQL Server Browser "
+                            "(UDP port 1434) on that machine did not report it. Check the "
+                            "instance name, or give the port instead (host,port).");
+        case FailureReason::Other:
+            break;
+    }
+    return KVR_TEXT("ConnectionTest",
+                    "The connection failed for the reason the driver gives below.");
 }
 
 }  // namespace
@@ -147,7 +254,14 @@ void MainForm::FormActivate() {
     NodeId root = view_.RootNode();
     view_.SelectNode(root);
     try {
-        view_.AddChildren(root, SortedForDisplay(file_->ListAliases()));
+        SortedNames sorted = SortedForDisplay(file_->ListAliases());
+        const std::size_t before = view_.Children(root).size();
+        view_.AddChildren(root, sorted.texts);
+        // The new nodes are the last ones; each keeps its name's bytes.
+        std::vector<NodeId> children = view_.Children(root);
+        for (std::size_t i = 0; i < sorted.names.size() && before + i < children.size(); ++i) {
+            names_[children[before + i]] = std::move(sorted.names[i]);
+        }
         // Sorted before they are added, so only the collapsed tree remains to show.
         view_.FullCollapse();
     } catch (const std::exception& e) {
@@ -184,8 +298,56 @@ AliasFile& MainForm::File() {
     return *file_;
 }
 
-std::string MainForm::AnsiText(Box box) {
-    return platform::UnicodeToAnsi(view_.Text(box));
+std::string MainForm::NameOf(NodeId node) {
+    auto found = names_.find(node);
+    if (found != names_.end()) {
+        return found->second;
+    }
+    // Every alias node is made with its bytes; this is a node of the view's own.
+    return platform::UnicodeToAnsi(view_.NodeText(node)).value_or(std::string());
+}
+
+std::optional<std::string> MainForm::Storable(const std::u16string& text, SourceText refusal,
+                                              const std::u16string& what) {
+    std::size_t bad = platform::FirstUnstorable(text);
+    if (bad == platform::kAllStorable) {
+        if (auto bytes = platform::UnicodeToAnsi(text)) {
+            return bytes;
+        }
+    }
+    view_.ShowError(Fill(Tr(refusal), {what, Quoted(platform::CharacterAt(text, bad)),
+                                       Unicode(platform::AnsiCodePage()), oldNameText_}));
+    return std::nullopt;
+}
+
+bool MainForm::UsableName(const std::string& name, bool renaming) {
+    switch (CheckAliasName(name)) {
+        case NameProblem::None:
+            return true;
+        case NameProblem::ControlCharacter:
+            view_.ShowError(
+                Fill(renaming ? Tr(KVR_TEXT("MainForm",
+                                            "An alias name cannot hold a line break or another "
+                                            "control character (this one holds %1). Alias %2 was "
+                                            "not renamed."))
+                              : Tr(KVR_TEXT("MainForm",
+                                            "An alias name cannot hold a line break or another "
+                                            "control character (this one holds %1). No alias was "
+                                            "added.")),
+                     {FirstControl(name), oldNameText_}));
+            return false;
+        case NameProblem::RootText:
+            view_.ShowError(
+                Fill(renaming ? Tr(KVR_TEXT("MainForm",
+                                            "An alias cannot be named %1: that is the name of the "
+                                            "tree's root. Alias %2 was not renamed."))
+                              : Tr(KVR_TEXT("MainForm",
+                                            "An alias cannot be named %1: that is the name of the "
+                                            "tree's root. No alias was added.")),
+                     {Unicode(name), oldNameText_}));
+            return false;
+    }
+    return false;
 }
 
 bool MainForm::Modified() {
@@ -207,8 +369,8 @@ bool MainForm::LeaveAlias() {
         return true;
     }
     Answer answer = view_.Ask(
-        Arg(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
-            Unicode(sAlias)),
+        Fill(Tr(KVR_TEXT("MainForm", "The fields of alias [%1] have changed. Save them first?")),
+             {Unicode(sAlias)}),
         Tr(KVR_TEXT("MainForm", "Unsaved changes")), Icon::Warning, DefaultButton::Yes,
         Buttons::YesNoCancel);
     switch (answer) {
@@ -243,10 +405,9 @@ void MainForm::TreeView1Click() {
             ClearAliasFields();
             return;
         }
-        std::u16string text = view_.NodeText(node);
-        sAlias = platform::UnicodeToAnsi(text);
+        sAlias = NameOf(node);
         aliasNode_ = node;
-        view_.SetText(Box::Name, text);
+        view_.SetText(Box::Name, view_.NodeText(node));
         LoadAlias();
     });
 }
@@ -260,6 +421,7 @@ void MainForm::ClearAliasFields() {
         view_.SetText(field.box, u"");
     }
     shown_ = {};
+    stored_ = {};
 }
 
 void MainForm::LoadAlias() {
@@ -269,12 +431,17 @@ void MainForm::LoadAlias() {
     // Every box is filled, each from its own value: a value that cannot be
     // decoded shows empty rather than leaving the previous alias's text there,
     // where the next save would write it into this alias.
+    // What was loaded is kept: a box the user leaves as it was saves its
+    // stored text again, so bytes the code page cannot show are never lost.
     std::optional<std::string> failure;
-    const AliasFields stored = File().ReadAliasFields(sAlias);
+    bool unreadable = !platform::IsValidAnsi(sAlias);
+    stored_ = File().ReadAliasFields(sAlias);
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {
-            text = Unicode(Cipher->Decrypt(stored[i]));
+            std::string value = Cipher->Decrypt(stored_[i]);
+            unreadable = unreadable || !platform::IsValidAnsi(value);
+            text = Unicode(value);
         } catch (const ConvertError& e) {
             if (!failure) {
                 failure = e.what();
@@ -284,6 +451,14 @@ void MainForm::LoadAlias() {
         shown_[i] = std::move(text);
     }
     view_.SetTestEnabled(true);
+    if (unreadable && warned_.insert(sAlias).second) {
+        view_.ShowMessage(
+            Fill(Tr(KVR_TEXT("MainForm",
+                             "Some text of alias [%1] is not in the machine's code page (%2) and "
+                             "cannot be shown: it shows as %3. Fields you leave as they are keep "
+                             "their stored text when you save.")),
+                 {Unicode(sAlias), Unicode(platform::AnsiCodePage()), u"\uFFFD"}));
+    }
     if (failure) {
         throw ConvertError(*failure);
     }
@@ -301,26 +476,45 @@ bool MainForm::SaveAlias() {
         Cipher.emplace();
     }
     // Every value is checked before anything is written, and the four are
-    // written in one rewrite, so a save never stores half an alias.
+    // written in one rewrite, so a save never stores half an alias. A box the
+    // user did not change keeps its stored text exactly.
+    std::array<std::u16string, kFields.size()> texts;
+    std::array<bool, kFields.size()> changed{};
     AliasFields values;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        values[i] = AnsiText(kFields[i].box);
+        texts[i] = view_.Text(kFields[i].box);
+        changed[i] = texts[i] != shown_[i] || stored_[i].empty();
+        if (!changed[i]) {
+            continue;
+        }
+        std::optional<std::string> value = Storable(
+            texts[i],
+            KVR_TEXT("MainForm",
+                     "%1 holds the character %2, which the machine's code page (%3) cannot "
+                     "store. Nothing was saved."),
+            kFields[i].label);
+        if (!value) {
+            return false;
+        }
+        values[i] = std::move(*value);
     }
     if (auto unfit = FirstUnfitValue(values)) {
         std::size_t i = *unfit;
-        view_.ShowError(std::u16string(kFields[i].label) + u"太長，無法存檔（最多 " +
-                        Unicode(std::to_string(CEncrpyt::kMaxValueLength)) + u" 個位元組，現為 " +
-                        Unicode(std::to_string(values[i].size())) + u" 個）。未寫入任何欄位。");
+        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
+                                         "%1 is too long to save: at most %2 bytes, it has %3. "
+                                         "No field was written.")),
+                             {kFields[i].label, Unicode(std::to_string(CEncrpyt::kMaxValueLength)),
+                              Unicode(std::to_string(values[i].size()))}));
         return false;
     }
     AliasFields stored;
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = Cipher->Encrypt(KeyStamp(services_.clock()), values[i]);
+        stored[i] =
+            changed[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), values[i]) : stored_[i];
     }
     File().WriteAliasFields(sAlias, stored);
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        shown_[i] = view_.Text(kFields[i].box);
-    }
+    stored_ = stored;
+    shown_ = texts;
     view_.ShowMessage(u"存檔完成!!");
     return true;
 }
@@ -360,7 +554,11 @@ void MainForm::TestConnection() {
     if (outcome.succeeded) {
         view_.ShowMessage(u"連線成功!!");
     } else {
-        view_.ShowMessageWithDetails(u"連線失敗!!", platform::Utf8ToUtf16(outcome.detail));
+        std::u16string details = Tr(Explanation(outcome.reason));
+        if (!outcome.detail.empty()) {
+            details += u"\n\n" + platform::Utf8ToUtf16(outcome.detail);
+        }
+        view_.ShowMessageWithDetails(u"連線失敗!!", details);
     }
 }
 
@@ -457,7 +655,7 @@ void MainForm::pmnNewClick(int tag) {
 
 NodeId MainForm::FindAliasNode(const std::string& name) {
     for (NodeId child : view_.Children(view_.RootNode())) {
-        if (platform::EqualsIgnoreCase(platform::UnicodeToAnsi(view_.NodeText(child)), name)) {
+        if (platform::EqualsIgnoreCase(NameOf(child), name)) {
             return child;
         }
     }
@@ -470,10 +668,20 @@ void MainForm::NewAlias() {
     if (!typed) {
         return;
     }
-    const std::string name = TrimmedCopy(platform::UnicodeToAnsi(*typed));
-    if (name.empty()) {
+    const std::u16string text = TrimmedText(*typed);
+    if (text.empty()) {
         return;
     }
+    const std::optional<std::string> storable = Storable(
+        text,
+        KVR_TEXT("MainForm",
+                 "The alias name [%1] holds the character %2, which the machine's code page (%3) "
+                 "cannot store. No alias was added."),
+        text);
+    if (!storable || !UsableName(*storable, false)) {
+        return;
+    }
+    const std::string& name = *storable;
     NodeId root = view_.RootNode();
     if (File().HasAliasHeader(name)) {
         // The alias exists already (perhaps in another letter case): show it
@@ -481,6 +689,7 @@ void MainForm::NewAlias() {
         NodeId existing = FindAliasNode(name);
         if (existing == kNoNode) {
             existing = view_.AddChild(root, Unicode(name));
+            names_[existing] = name;
         }
         view_.FullExpand(root);
         view_.SelectNode(existing);
@@ -489,11 +698,10 @@ void MainForm::NewAlias() {
     }
     File().AddAliasHeader(name);
     NodeId selected = view_.SelectedNode();
-    if (IsRoot(selected)) {
-        view_.AddChild(selected == kNoNode ? root : selected, Unicode(name));
-    } else {
-        view_.AddSibling(selected, Unicode(name));
-    }
+    NodeId added = IsRoot(selected)
+                       ? view_.AddChild(selected == kNoNode ? root : selected, Unicode(name))
+                       : view_.AddSibling(selected, Unicode(name));
+    names_[added] = name;
     view_.FullExpand(root);
 }
 
@@ -508,12 +716,13 @@ void MainForm::DeleteAlias() {
     if (answer != Answer::Yes || name == kRootText) {
         return;
     }
-    File().DeleteAliasSection(platform::UnicodeToAnsi(name));
+    File().DeleteAliasSection(NameOf(node));
     if (aliasNode_ == node) {
         // Its texts went with it: nothing left to ask about.
         aliasNode_ = kNoNode;
         sAlias.clear();
     }
+    names_.erase(node);
     view_.DeleteNode(node);
     TreeView1Click();
 }
@@ -524,14 +733,25 @@ void MainForm::edNameEnter() {
     if (renaming_) {
         return;
     }
-    sOldName = TrimmedCopy(AnsiText(Box::Name));
+    RememberOldName();
+}
+
+void MainForm::RememberOldName() {
+    oldNameText_ = TrimmedText(view_.Text(Box::Name));
+    // The box shows the alias's name as decoded; its bytes are the node's, so
+    // a name the code page cannot show can still be renamed.
+    if (aliasNode_ != kNoNode && oldNameText_ == TrimmedText(view_.NodeText(aliasNode_))) {
+        sOldName = sAlias;
+    } else {
+        sOldName = platform::UnicodeToAnsi(oldNameText_).value_or(std::string());
+    }
 }
 
 void MainForm::edNameKeyDown(int key) {
     view_.SetNameColour(Colour::Red);
     if (key == kKeyEnter) {
         edNameExit();
-        sOldName = TrimmedCopy(AnsiText(Box::Name));
+        RememberOldName();
     } else if (key == kKeyEscape) {
         RestoreName();
     }
@@ -543,32 +763,45 @@ void MainForm::edNameExit() {
         return;
     }
     Guarded([&] {
-        const std::string newName = TrimmedCopy(AnsiText(Box::Name));
-        if (newName == sOldName) {
+        const std::u16string newText = TrimmedText(view_.Text(Box::Name));
+        if (newText == oldNameText_) {
             return;
         }
-        RenameAlias(newName);
+        RenameAlias(newText);
     });
 }
 
 void MainForm::RestoreName() {
-    view_.SetText(Box::Name, Unicode(sOldName));
+    view_.SetText(Box::Name, oldNameText_);
     view_.SetNameColour(Colour::Blue);
 }
 
-void MainForm::RenameAlias(const std::string& newName) {
+void MainForm::RenameAlias(const std::u16string& newText) {
     // With the root shown there is no alias to rename, and an emptied box
     // names nothing: put the box back without asking.
-    if (sAlias.empty() || aliasNode_ == kNoNode || newName.empty()) {
+    if (sAlias.empty() || aliasNode_ == kNoNode || newText.empty()) {
         RestoreName();
         return;
     }
+    const std::optional<std::string> storable = Storable(
+        newText,
+        KVR_TEXT("MainForm",
+                 "The alias name [%1] holds the character %2, which the machine's code page (%3) "
+                 "cannot store. Alias %4 was not renamed."),
+        newText);
+    if (!storable || !UsableName(*storable, true)) {
+        RestoreName();
+        return;
+    }
+    const std::string& newName = *storable;
     // A name that another header carries would leave one of the two sections
     // unreachable. A change of letter case alone is the same header.
     if (!platform::EqualsIgnoreCase(newName, sOldName) && File().HasAliasHeader(newName)) {
         RestoreName();
-        view_.ShowError(u"KVR別名[" + Unicode(newName) + u"]已存在，無法將KVR別名" +
-                        Unicode(sOldName) + u"更改為此名稱。");
+        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
+                                         "Alias [%1] exists already: alias %2 cannot take its "
+                                         "name.")),
+                             {newText, oldNameText_}));
         return;
     }
 
@@ -576,9 +809,8 @@ void MainForm::RenameAlias(const std::string& newName) {
     {
         renaming_ = true;
         Finally done([&] { renaming_ = false; });
-        answer =
-            view_.Ask(u"是否將KVR別名" + Unicode(sOldName) + u"更改為" + Unicode(newName) + u"？",
-                      u"訊息！注意！注意！", Icon::None, DefaultButton::Yes, Buttons::YesNo);
+        answer = view_.Ask(u"是否將KVR別名" + oldNameText_ + u"更改為" + newText + u"？",
+                           u"訊息！注意！注意！", Icon::None, DefaultButton::Yes, Buttons::YesNo);
     }
     if (answer != Answer::Yes) {
         RestoreName();
@@ -594,6 +826,7 @@ void MainForm::RenameAlias(const std::string& newName) {
     }
     if (found) {
         view_.SetNodeText(aliasNode_, Unicode(newName));
+        names_[aliasNode_] = newName;
         // Later saves go to the renamed section.
         sAlias = newName;
     }

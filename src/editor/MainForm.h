@@ -6,7 +6,9 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <unordered_map>
 
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
@@ -86,13 +88,22 @@ class MainForm {
     void TestConnection();
     void NewAlias();
     void DeleteAlias();
-    void RenameAlias(const std::string& newName);
+    void RenameAlias(const std::u16string& newText);
+    void RememberOldName();
     void RestoreName();
 
     bool IsRoot(NodeId node);
     NodeId FindAliasNode(const std::string& name);
     AliasFile& File();
-    std::string AnsiText(Box box);
+    // The bytes of the node's name as the file holds them.
+    std::string NameOf(NodeId node);
+    // The text as ANSI bytes. When the code page cannot hold one of its
+    // characters, shows the refusal: %1 what, %2 the character, %3 the code
+    // page, %4 the old name (for a rename).
+    std::optional<std::string> Storable(const std::u16string& text, SourceText refusal,
+                                        const std::u16string& what);
+    // Whether the alias file takes the name; else says why.
+    bool UsableName(const std::string& name, bool renaming);
     std::u16string Tr(SourceText text) { return view_.Translate(text); }
 
     MainView& view_;
@@ -108,7 +119,13 @@ class MainForm {
     NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
     // The field boxes' texts as loaded or last saved, in load order.
     std::array<std::u16string, 4> shown_;
-    bool renaming_ = false;  // edNameExit is asking (its box takes the focus)
+    // Their stored texts as loaded or last saved: a box left as it was saves
+    // exactly these.
+    AliasFields stored_;
+    std::unordered_map<NodeId, std::string> names_;  // each alias node's name bytes
+    std::set<std::string> warned_;                   // aliases told that some text cannot be shown
+    std::u16string oldNameText_;  // the rename box's trimmed text when it was entered
+    bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
 };
 
 // The error box's text: the message, with "." appended when its last character

@@ -1,21 +1,40 @@
 #pragma once
 // Text services of the platform. The core keeps text as bytes in the system's
 // ANSI code page; the window works in Unicode and converts at its edge.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kvr::platform {
 
-// Pins the ANSI code page by its ICU converter name ("UTF-8", "windows-950").
-// An empty name goes back to the system's own (the locale's character set).
-void SetAnsiCodePage(std::string_view name);
-// The ICU converter name of the code page in force.
+// Pins the ANSI code page by name: "UTF-8" or "windows-<number>" with the
+// code page's Windows number ("windows-950" is Big5 as Windows defines it);
+// the ICU backend takes any ICU converter name as well. False, with nothing
+// changed, when the platform has no such code page. An empty name goes back to
+// the system's own (on Linux the locale's character set, on Windows GetACP).
+bool SetAnsiCodePage(std::string_view name);
+// The name of the code page in force, as the platform calls it.
 std::string AnsiCodePage();
 
-// ANSI bytes to UTF-16; bytes that do not form a character become U+FFFD.
+// ANSI bytes to UTF-16 for display; bytes that do not form a character of
+// the code page become U+FFFD.
 std::u16string AnsiToUnicode(std::string_view ansi);
-// UTF-16 to ANSI bytes; characters the code page lacks become '?'.
-std::string UnicodeToAnsi(std::u16string_view text);
+// Whether every byte forms a character of the code page, so that
+// AnsiToUnicode shows the text without replacement marks.
+bool IsValidAnsi(std::string_view ansi);
+// UTF-16 to ANSI bytes, or nothing when the code page cannot hold one of the
+// characters (see FirstUnstorable). Never substitutes: no '?', no best fit.
+std::optional<std::string> UnicodeToAnsi(std::u16string_view text);
+// The index (in UTF-16 units) of the first character that UnicodeToAnsi
+// cannot store in the code page, a lone surrogate included; npos when it can
+// store them all.
+std::size_t FirstUnstorable(std::u16string_view text);
+inline constexpr std::size_t kAllStorable = std::u16string_view::npos;
+// The character at index as its own text (both halves of a surrogate pair),
+// for messages naming it.
+std::u16string CharacterAt(std::u16string_view text, std::size_t index);
+
 // UTF-16 to UTF-8 and back, independent of the code page.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
@@ -54,6 +73,10 @@ std::string CollationKey(std::u16string_view text);
 // Whether the last character of an ANSI text is the single-byte character c
 // (a trail byte of a double-byte character equal to c does not count).
 bool EndsWithSingleByte(std::string_view text, char c);
+
+// An ANSI text in lower case, character by character, as the platform's
+// user interface lowers it (CharLowerA on Windows).
+std::string LowerCase(std::string_view ansi);
 
 // Removes leading and trailing bytes with codes 0x20 or less.
 std::string_view Trim(std::string_view text);

@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 
 namespace kvr {
@@ -112,6 +113,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 std::string HeaderOf(const std::string& name) {
     return "[" + name + "]";
+}
+
+// Header operations never take a name that would break the file or the tree.
+void RefuseUnusableName(const std::string& name) {
+    NameProblem problem = CheckAliasName(name);
+    if (problem != NameProblem::None) {
+        throw NameError(problem);
+    }
 }
 
 // The first line equal to "[name]" ignoring letter case, or lines.size().
@@ -233,6 +242,7 @@ std::vector<std::string> AliasFile::ListAliases() {
 }
 
 void AliasFile::AddAliasHeader(const std::string& name) {
+    RefuseUnusableName(name);
     EditLines([&](std::vector<std::string>& lines) {
         if (IndexOf(lines, name) < lines.size()) {
             return false;
@@ -265,6 +275,7 @@ bool AliasFile::RenameAliasHeader(const std::string& oldName, const std::string&
 
 AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
                                                const std::string& newName) {
+    RefuseUnusableName(newName);
     RenameResult result = RenameResult::Missing;
     EditLines([&](std::vector<std::string>& lines) {
         size_t header = IndexOf(lines, oldName);

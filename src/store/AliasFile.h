@@ -55,6 +55,8 @@ class AliasFile {
     // left as it was.
 
     // Appends "[name]" unless the header exists; then the file is untouched.
+    // Raises NameError, with nothing read or written, for a name that
+    // CheckAliasName refuses.
     void AddAliasHeader(const std::string& name);
     // Removes the header and the lines of its own section: every line up to
     // the next line the profile functions read as a section header. Rewrites
@@ -64,7 +66,8 @@ class AliasFile {
     // whether found and renamed. Rewrites the file also when it is not found.
     // A newName that another header carries is refused (false, the file
     // untouched): one of the two sections would become unreachable. A change
-    // of letter case alone renames.
+    // of letter case alone renames. Raises NameError, with nothing read or
+    // written, for a new name that CheckAliasName refuses.
     bool RenameAliasHeader(const std::string& oldName, const std::string& newName);
     enum class RenameResult { Renamed, Missing, NameTaken };
     // The same, saying why nothing was renamed.

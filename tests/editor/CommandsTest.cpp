@@ -105,7 +105,7 @@ TEST_F(EditorTest, TestRunsOffTheWindowWithButtonDisabledAndReports) {
     bool disabledDuringWork = false;
     view.duringWork = [&] { disabledDuringWork = !view.testEnabled; };
 
-    outcome = {false, "Login failed for user 'sa'."};
+    outcome = {false, "Login failed for user 'sa'.", FailureReason::LoginRefused};
     form->btnTestClick();
     EXPECT_TRUE(disabledDuringWork);
     EXPECT_TRUE(view.testEnabled);
@@ -116,7 +116,9 @@ TEST_F(EditorTest, TestRunsOffTheWindowWithButtonDisabledAndReports) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, ShownBox::MessageWithDetails);
     EXPECT_EQ(shown[0].text, u"連線失敗!!");
-    EXPECT_EQ(shown[0].details, u"Login failed for user 'sa'.");
+    // The cause in our words above the driver's own text.
+    EXPECT_EQ(shown[0].details.find(u"The server refused the login."), 0u);
+    EXPECT_NE(shown[0].details.find(u"\n\nLogin failed for user 'sa'."), std::u16string::npos);
 
     outcome = {true, ""};
     form->pmnNewClick(kTest);

@@ -22,7 +22,7 @@ class EditorTest : public ::testing::Test {
     EditorTest() {
         platform::SetAnsiCodePage("UTF-8");
         platform::SetCollationLocale("en_US");
-        MainFormServices s;
+        MainFormServices& s = services;
         s.currentDirectory = [this] { return workDir; };
         s.publishSettings = [this](const std::string& d) { published.push_back(d); };
         s.openConnection = [this](const std::string& c) {
@@ -53,6 +53,13 @@ class EditorTest : public ::testing::Test {
         }
     }
 
+    // A new window over the same work directory, as at the next start.
+    void Restart() {
+        form.reset();
+        view = FakeView();
+        form = std::make_unique<MainForm>(view, services);
+    }
+
     void Start() {
         form->FormCreate();
         form->FormActivate();
@@ -73,6 +80,7 @@ class EditorTest : public ::testing::Test {
     TempDir dir;
     std::string workDir = dir.Path();
     FakeView view;
+    MainFormServices services;
     std::unique_ptr<MainForm> form;
     std::vector<std::string> published;
     std::vector<std::string> connectionStrings;

@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "store/AliasFile.h"
+#include "store/AliasName.h"
 
 namespace kvr {
 namespace {
@@ -161,10 +162,8 @@ TEST_P(AliasFileCodePageTest, LooksUpNamesIgnoringCase) {
     test::TempDir dir;
     test::ScopedCodePage pin(GetParam());
     AliasFile file(dir.Path());
-    const std::string upper = platform::UnicodeToAnsi(u"ΣΥΣ中Ａ");
-    const std::string lower = platform::UnicodeToAnsi(u"συσ中ａ");
-    ASSERT_EQ(upper.find('?'), std::string::npos);
-    ASSERT_EQ(lower.find('?'), std::string::npos);
+    const std::string upper = platform::UnicodeToAnsi(u"ΣΥΣ中Ａ").value();
+    const std::string lower = platform::UnicodeToAnsi(u"συσ中ａ").value();
 
     EXPECT_EQ(file.ListAliases(), Names{});
     file.AddAliasHeader(upper);
@@ -189,6 +188,28 @@ void ExpectError(Call call, const std::string& message) {
     } catch (const Error& e) {
         EXPECT_EQ(e.what(), message);
     }
+}
+
+// A line break in a name would inject lines (a second header, a password) into
+// the file; the root text would make an alias the tree's root.
+TEST_F(AliasFileTest, NamesThatCannotWorkAreRefusedWithNothingWritten) {
+    Put(kGolden);
+    for (const std::string& name :
+         {"x\r\n[Test]\r\nPassWord=2b10"s, "a\nb"s, "a\rb"s, "tab\there"s, "\x01"s}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(CheckAliasName(name), NameProblem::ControlCharacter);
+        EXPECT_THROW(file.AddAliasHeader(name), NameError);
+        EXPECT_THROW(file.RenameAliasHeader("Test", name), NameError);
+    }
+    EXPECT_EQ(CheckAliasName("Kavrolis"), NameProblem::RootText);
+    EXPECT_THROW(file.AddAliasHeader("Kavrolis"), NameError);
+    EXPECT_THROW(file.RenameAliasHeader("Test", "Kavrolis"), NameError);
+    EXPECT_EQ(Bytes(), kGolden);
+
+    // Other letter cases are other names; the listing shows what a file holds.
+    EXPECT_EQ(CheckAliasName("kavrolis"), NameProblem::None);
+    Put("[Kavrolis]\r\n[a\tb]\r\n");
+    EXPECT_EQ(file.ListAliases(), (Names{"Kavrolis", "a\tb"}));
 }
 
 TEST_F(AliasFileTest, UnreadableFileIsNeverReplaced) {

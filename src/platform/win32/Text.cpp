@@ -14,6 +14,7 @@
 #include <cctype>
 #include <string>
 
+#include "platform/Console.h"
 #include "platform/Text.h"
 
 namespace kvr::platform {
@@ -110,27 +111,45 @@ std::string EncodeUnits(unsigned cp, std::u16string_view text, bool* lost) {
     return out;
 }
 
-std::string Encode(unsigned cp, std::u16string_view text, bool* lost) {
-    bool usedDefault = false;
-    std::string out = EncodeUnits(cp, text, &usedDefault);
-    if (usedDefault) {
-        // One '?' per character, not per UTF-16 unit of it.
-        out.clear();
-        for (size_t i = 0; i < text.size();) {
-            size_t n = (i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 &&
-                        text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-                           ? 2
-                           : 1;
-            bool missing = false;
-            std::string one = EncodeUnits(cp, text.substr(i, n), &missing);
-            out += missing ? std::string("?") : one;
-            i += n;
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c < 0xDC00;
+}
+
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c < 0xE000;
+}
+
+// The UTF-16 units of the character at i: 2 for a surrogate pair, else 1.
+size_t CharUnits(std::u16string_view text, size_t i) {
+    return i + 1 < text.size() && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]) ? 2 : 1;
+}
+
+// The index of the first character the code page cannot hold (a lone
+// surrogate included), or npos.
+size_t FirstUnstorableIn(unsigned cp, std::u16string_view text) {
+    bool lost = false;
+    EncodeUnits(cp, text, &lost);
+    bool lone = false;
+    for (size_t i = 0; i < text.size() && !lone; i += CharUnits(text, i)) {
+        lone =
+            IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]) ? CharUnits(text, i) == 1 : false;
+    }
+    if (!lost && !lone) {
+        return kAllStorable;
+    }
+    for (size_t i = 0; i < text.size();) {
+        size_t n = CharUnits(text, i);
+        if (n == 1 && (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))) {
+            return i;
         }
+        bool missing = false;
+        EncodeUnits(cp, text.substr(i, n), &missing);
+        if (missing) {
+            return i;
+        }
+        i += n;
     }
-    if (lost != nullptr) {
-        *lost = usedDefault != FALSE;
-    }
-    return out;
+    return kAllStorable;
 }
 
 struct CodePageShape {
@@ -162,7 +181,7 @@ size_t CharBytes(const CodePageShape& shape, std::string_view text) {
 // The text decoded with every byte that forms no character of the code page
 // turned into U+DC80..U+DCFF, so two different malformed texts never decode
 // alike. escaped tells whether any byte was.
-std::u16string DecodeEscaping(std::string_view ansi, bool& escaped) {
+std::u16string DecodeEscaping(std::string_view ansi, bool& escaped, bool replace = false) {
     unsigned cp = CodePage();
     escaped = false;
     if (ansi.empty() || ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, ansi.data(),
@@ -180,7 +199,8 @@ std::u16string DecodeEscaping(std::string_view ansi, bool& escaped) {
             out.append(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(got));
         } else {
             n = 1;
-            out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(ansi[0]));
+            out += replace ? u'\uFFFD'
+                           : static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(ansi[0]));
             escaped = true;
         }
         ansi.remove_prefix(n);
@@ -230,8 +250,13 @@ bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void SetAnsiCodePage(std::string_view name) {
-    pinnedCodePage.store(name.empty() ? 0 : CodePageNumber(name), std::memory_order_release);
+bool SetAnsiCodePage(std::string_view name) {
+    unsigned number = name.empty() ? 0 : CodePageNumber(name);
+    if (!name.empty() && number == 0) {
+        return false;
+    }
+    pinnedCodePage.store(number, std::memory_order_release);
+    return true;
 }
 
 std::string AnsiCodePage() {
@@ -239,16 +264,54 @@ std::string AnsiCodePage() {
     return cp == kUtf8 ? "UTF-8" : "windows-" + std::to_string(cp);
 }
 
+// The system would show a byte that is no character as its default
+// character ('?', or U+30FB): U+FFFD says plainly that something is missing.
 std::u16string AnsiToUnicode(std::string_view ansi) {
-    return Decode(CodePage(), ansi);
+    bool escaped = false;
+    return DecodeEscaping(ansi, escaped, true);
 }
 
-std::string UnicodeToAnsi(std::u16string_view text) {
-    return Encode(CodePage(), text, nullptr);
+bool IsValidAnsi(std::string_view ansi) {
+    return ansi.empty() || ::MultiByteToWideChar(CodePage(), MB_ERR_INVALID_CHARS, ansi.data(),
+                                                 Length(ansi.size()), nullptr, 0) > 0;
+}
+
+std::size_t FirstUnstorable(std::u16string_view text) {
+    return FirstUnstorableIn(CodePage(), text);
+}
+
+std::optional<std::string> UnicodeToAnsi(std::u16string_view text) {
+    unsigned cp = CodePage();
+    if (FirstUnstorableIn(cp, text) != kAllStorable) {
+        return std::nullopt;
+    }
+    return EncodeUnits(cp, text, nullptr);
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-    return Encode(kUtf8, text, nullptr);
+    return EncodeUnits(kUtf8, text, nullptr);
+}
+
+// The terminal's text is in the system's ANSI code page: that is how Windows
+// hands a console program its arguments.
+bool TerminalIsAnsi() {
+    return CodePage() == ::GetACP();
+}
+
+std::u16string TerminalToUnicode(std::string_view text) {
+    return Decode(::GetACP(), text);
+}
+
+std::string UnicodeToTerminal(std::u16string_view text) {
+    std::string out;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data()),
+                                  Length(text.size()), nullptr, 0, nullptr, nullptr);
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data()),
+                              Length(text.size()), out.data(), n, nullptr, nullptr);
+    }
+    return out;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {

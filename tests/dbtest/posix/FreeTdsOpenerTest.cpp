@@ -44,18 +44,18 @@ TEST(OpenConnectionOnce, RefusedLoginsFailWithReadableDetail) {
         const char* password;
         const char* database;
         int number;
-        const char* words;
+        FailureReason reason;
     };
     const Case cases[] = {
-        {"wrong password", "Secret", "Sales", 18456, "refused the user name or password"},
-        {"wrong database", "secret", "Stock", 4060, "cannot open the database"},
+        {"wrong password", "Secret", "Sales", 18456, FailureReason::LoginRefused},
+        {"wrong database", "secret", "Stock", 4060, FailureReason::DatabaseUnavailable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto outcome = OpenConnectionOnce(
             BuildConnectionString(Local(server.port()), "sa", c.password, c.database));
         EXPECT_FALSE(outcome.succeeded);
-        EXPECT_THAT(outcome.detail, HasSubstr(c.words));
+        EXPECT_EQ(outcome.reason, c.reason);
         EXPECT_THAT(outcome.detail, HasSubstr(std::to_string(c.number)));
     }
     EXPECT_EQ(server.loginCount(), 2);
@@ -111,7 +111,7 @@ TEST(OpenConnectionOnce, ClosedPortFailsAtOnce) {
         OpenConnectionOnce(BuildConnectionString(Local(closed.port()), "sa", "pw", "db"));
     EXPECT_LT(SecondsSince(start), 2.0);
     EXPECT_FALSE(outcome.succeeded);
-    EXPECT_THAT(outcome.detail, HasSubstr("cannot be reached"));
+    EXPECT_EQ(outcome.reason, FailureReason::PortClosed);
     EXPECT_THAT(outcome.detail, HasSubstr("20009"));
 }
 
@@ -124,7 +124,7 @@ TEST(OpenConnectionOnce, SilentServerFailsAtTheTimeout) {
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_GE(took, 1.9);
     EXPECT_LE(took, 3.0);
-    EXPECT_THAT(outcome.detail, HasSubstr("did not answer"));
+    EXPECT_EQ(outcome.reason, FailureReason::Timeout);
     EXPECT_GE(server->connectionCount(), 1);
 }
 
@@ -139,9 +139,18 @@ TEST(OpenConnectionOnce, InstanceLookupIsBoundedByTheTimeout) {
                            ";Connect Timeout=1");
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_LE(SecondsSince(start), 2.0);
+    EXPECT_EQ(outcome.reason, FailureReason::Timeout);
     const auto next =
         OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
     EXPECT_TRUE(next.succeeded) << next.detail;
+}
+
+TEST(OpenConnectionOnce, EncryptionDemandedByTheServerIsNamed) {
+    TdsResponder server({"sa", "pw", "db"}, test::TdsMode::RequireEncryption);
+    const auto outcome =
+        OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "db"));
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.reason, FailureReason::Encryption) << outcome.detail;
 }
 
 TEST(OpenConnectionOnce, UnreadableRequestsFailWithAReason) {
@@ -164,6 +173,8 @@ TEST(OpenConnectionOnce, UnreadableRequestsFailWithAReason) {
         const auto outcome = OpenConnectionOnce(c.text);
         EXPECT_FALSE(outcome.succeeded);
         EXPECT_THAT(outcome.detail, HasSubstr(c.reason));
+        EXPECT_EQ(outcome.reason == FailureReason::NoServerName,
+                  std::string_view(c.reason) == "No server name");
         EXPECT_LT(SecondsSince(start), 1.0);
     }
 }

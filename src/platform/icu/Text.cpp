@@ -1,11 +1,11 @@
-// Text services on ICU. The ANSI code page is the locale's character set; the
-// collation locale is ICU's default locale (taken from the environment).
+// Text services on ICU. The ANSI code page is the pinned one, else the locale's
+// character set (the OS backend tells it); the collation locale is ICU's
+// default locale (taken from the environment).
 //
 // Converters and collators are not safe to share between threads, and the
 // connection test runs on a thread of its own, so each thread opens its own
 // and reopens it when the pinned code page or locale changes (a generation
 // counter tells it).
-#include <langinfo.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucol.h>
@@ -21,6 +21,7 @@
 #include <string>
 
 #include "platform/Text.h"
+#include "platform/icu/LocaleCharset.h"
 
 namespace kvr::platform {
 
@@ -36,12 +37,20 @@ std::atomic<unsigned> collationGeneration{1};
 // under the C locale) reports ASCII; UTF-8 is its superset and what files on
 // this system are written in, so it stands in for ASCII.
 std::string SystemCodePage() {
-    const char* codeset = ::nl_langinfo(CODESET);
-    std::string name = codeset != nullptr ? codeset : "";
+    std::string name = LocaleCharacterSet();
     if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII") {
         return "UTF-8";
     }
     return name;
+}
+
+// ICU knows nearly every Windows code page as "windows-<number>"; these it
+// knows only by another name.
+std::string IcuName(std::string_view name) {
+    if (name == "windows-28591") {
+        return "ISO-8859-1";
+    }
+    return std::string(name);
 }
 
 std::string WantedCodePage() {
@@ -74,8 +83,9 @@ enum class Layout {
 struct Codec {
     unsigned generation = 0;
     std::string name;
-    UConverter* plain = nullptr;     // U+FFFD / '?' substitution
+    UConverter* plain = nullptr;     // U+FFFD for bytes it cannot decode
     UConverter* escaping = nullptr;  // EscapeBadBytes
+    UConverter* strict = nullptr;    // stops at the first character it cannot convert
     bool asciiCompatible = false;
     Layout layout = Layout::Other;
     std::array<UBool, 256> starters{};
@@ -92,23 +102,30 @@ struct Codec {
         if (escaping != nullptr) {
             ucnv_close(escaping);
         }
-        plain = escaping = nullptr;
+        if (strict != nullptr) {
+            ucnv_close(strict);
+        }
+        plain = escaping = strict = nullptr;
     }
 
     void Open(const std::string& wanted) {
         Close();
         UErrorCode err = U_ZERO_ERROR;
-        plain = ucnv_open(wanted.c_str(), &err);
+        plain = ucnv_open(IcuName(wanted).c_str(), &err);
         if (U_FAILURE(err) || plain == nullptr) {
             // A character set ICU does not know: UTF-8 is the best guess here.
             err = U_ZERO_ERROR;
             plain = ucnv_open("UTF-8", &err);
         }
         name = ucnv_getName(plain, &err);
-        ucnv_setSubstChars(plain, "?", 1, &err);
         err = U_ZERO_ERROR;
         escaping = ucnv_open(name.c_str(), &err);
         ucnv_setToUCallBack(escaping, EscapeBadBytes, nullptr, nullptr, nullptr, &err);
+        err = U_ZERO_ERROR;
+        strict = ucnv_open(name.c_str(), &err);
+        // Fallback mappings (best fit) stay off, as they are by default.
+        ucnv_setToUCallBack(strict, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setFromUCallBack(strict, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
 
         asciiCompatible = true;
         for (int b = 1; b < 0x80 && asciiCompatible; ++b) {
@@ -179,20 +196,37 @@ std::u16string Decode(UConverter* cnv, std::string_view ansi) {
     }
 }
 
-std::string Encode(UConverter* cnv, std::u16string_view text) {
-    std::string out(text.size() * 2 + 1, '\0');
-    for (;;) {
-        UErrorCode err = U_ZERO_ERROR;
-        ucnv_reset(cnv);
-        int32_t n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()), text.data(),
-                                    static_cast<int32_t>(text.size()), &err);
-        if (err == U_BUFFER_OVERFLOW_ERROR || err == U_STRING_NOT_TERMINATED_WARNING) {
-            out.assign(static_cast<size_t>(n) + 1, '\0');
-            continue;
-        }
-        out.resize(U_SUCCESS(err) ? static_cast<size_t>(n) : 0);
-        return out;
+// Converts text with the strict converter. Returns the bytes, or the index of
+// the first character the code page cannot hold.
+struct StrictResult {
+    std::string bytes;
+    std::size_t unstorable = kAllStorable;
+};
+
+StrictResult EncodeStrict(UConverter* cnv, std::u16string_view text) {
+    ucnv_reset(cnv);
+    StrictResult result;
+    std::string& out = result.bytes;
+    out.assign(UCNV_GET_MAX_BYTES_FOR_STRING(text.size(), ucnv_getMaxCharSize(cnv)), '\0');
+    char* target = out.data();
+    const UChar* source = text.data();
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_fromUnicode(cnv, &target, target + out.size(), &source, source + text.size(), nullptr,
+                     true, &err);
+    if (U_SUCCESS(err)) {
+        out.resize(static_cast<std::size_t>(target - out.data()));
+        return result;
     }
+    // The converter has consumed the offending character: step back over it.
+    UChar bad[8];
+    int8_t length = 8;
+    UErrorCode badErr = U_ZERO_ERROR;
+    ucnv_getInvalidUChars(cnv, bad, &length, &badErr);
+    std::size_t consumed = static_cast<std::size_t>(source - text.data());
+    std::size_t back = U_SUCCESS(badErr) && length > 0 ? static_cast<std::size_t>(length) : 1;
+    result.unstorable = consumed >= back ? consumed - back : 0;
+    out.clear();
+    return result;
 }
 
 // The collator of the pinned locale or of the user's. ICU maps the C/POSIX
@@ -252,10 +286,19 @@ UCollator* CurrentCollator() {
 
 }  // namespace
 
-void SetAnsiCodePage(std::string_view name) {
+bool SetAnsiCodePage(std::string_view name) {
+    if (!name.empty()) {
+        UErrorCode err = U_ZERO_ERROR;
+        UConverter* probe = ucnv_open(IcuName(name).c_str(), &err);
+        if (probe == nullptr || U_FAILURE(err)) {
+            return false;
+        }
+        ucnv_close(probe);
+    }
     std::lock_guard lock(settingsMutex);
     pinnedCodePage = std::string(name);
     codePageGeneration.fetch_add(1, std::memory_order_release);
+    return true;
 }
 
 std::string AnsiCodePage() {
@@ -266,8 +309,32 @@ std::u16string AnsiToUnicode(std::string_view ansi) {
     return Decode(CurrentCodec().plain, ansi);
 }
 
-std::string UnicodeToAnsi(std::u16string_view text) {
-    return Encode(CurrentCodec().plain, text);
+bool IsValidAnsi(std::string_view ansi) {
+    Codec& codec = CurrentCodec();
+    if (codec.asciiCompatible && IsAscii(ansi)) {
+        return true;
+    }
+    UConverter* cnv = codec.strict;
+    ucnv_reset(cnv);
+    std::u16string out(ansi.size() + 1, u'\0');  // never more units than bytes
+    UChar* target = out.data();
+    const char* source = ansi.data();
+    UErrorCode err = U_ZERO_ERROR;
+    ucnv_toUnicode(cnv, &target, target + out.size(), &source, source + ansi.size(), nullptr, true,
+                   &err);
+    return U_SUCCESS(err);
+}
+
+std::size_t FirstUnstorable(std::u16string_view text) {
+    return EncodeStrict(CurrentCodec().strict, text).unstorable;
+}
+
+std::optional<std::string> UnicodeToAnsi(std::u16string_view text) {
+    StrictResult result = EncodeStrict(CurrentCodec().strict, text);
+    if (result.unstorable != kAllStorable) {
+        return std::nullopt;
+    }
+    return std::move(result.bytes);
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -1,0 +1,161 @@
+#include "cli/AliasStore.h"
+
+#include <utility>
+
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "store/AliasName.h"
+#include "store/Cencrpyt.h"
+#include "store/KeyStamp.h"
+
+namespace kvr::cli {
+
+namespace {
+
+std::string Utf8(std::string_view ansi) {
+    return platform::Utf16ToUtf8(platform::AnsiToUnicode(ansi));
+}
+
+std::string Utf8(const char16_t* text) {
+    return platform::Utf16ToUtf8(text);
+}
+
+}  // namespace
+
+AliasStore::AliasStore(std::string workDir) : file_(std::move(workDir)) {}
+
+bool AliasStore::Exists() const {
+    std::string bytes;
+    switch (platform::ReadWholeFile(Path(), bytes)) {
+        case platform::ReadStatus::Ok:
+            return true;
+        case platform::ReadStatus::Missing:
+            return false;
+        case platform::ReadStatus::Unreadable:
+            break;
+    }
+    throw FileError("Cannot open file " + Path());
+}
+
+std::string AliasStore::Bytes() const {
+    std::string bytes;
+    if (platform::ReadWholeFile(Path(), bytes) != platform::ReadStatus::Ok) {
+        throw FileError("Cannot open file " + Path());
+    }
+    return bytes;
+}
+
+std::vector<std::string> AliasStore::Names() {
+    if (!Exists()) {
+        return {};
+    }
+    return file_.ListAliases();
+}
+
+std::optional<std::string> AliasStore::Find(std::string_view name) {
+    const platform::IgnoreCaseText wanted(name);
+    for (std::string& listed : Names()) {
+        if (wanted.Matches(listed)) {
+            return std::move(listed);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string AliasStore::Require(std::string_view name) {
+    if (auto found = Find(name)) {
+        return *found;
+    }
+    throw Refusal("KVR別名[" + Utf8(name) + "]不存在。");
+}
+
+Fields AliasStore::ReadStored(const std::string& alias) {
+    return file_.ReadAliasFields(alias);
+}
+
+Fields AliasStore::ReadValues(const std::string& alias) {
+    const CEncrpyt cipher;
+    Fields values = ReadStored(alias);
+    for (std::string& value : values) {
+        value = cipher.Decrypt(value);
+    }
+    return values;
+}
+
+bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
+                             const Fields* expected) {
+    if (auto unfit = FirstUnfitValue(values)) {
+        CheckValue(*unfit, values[*unfit]);
+    }
+    const CEncrpyt cipher;
+    const std::string key = KeyStamp();
+    Fields stored;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        stored[i] = cipher.Encrypt(key, values[i]);
+    }
+    switch (file_.SaveAliasFields(alias, stored, expected)) {
+        case AliasFile::SaveResult::Saved:
+            return true;
+        case AliasFile::SaveResult::Changed:
+            return false;
+        case AliasFile::SaveResult::Missing:
+            break;
+    }
+    throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
+}
+
+void AliasStore::Add(const std::string& name) {
+    CheckName(name);
+    if (auto existing = Find(name)) {
+        throw Refusal("KVR別名[" + Utf8(*existing) + "]已存在。");
+    }
+    if (!Exists()) {
+        file_.ListAliases();  // creates the empty file
+    }
+    file_.AddAliasHeader(name);
+}
+
+void AliasStore::Rename(const std::string& oldName, const std::string& newName) {
+    CheckName(newName);
+    switch (file_.RenameAlias(oldName, newName)) {
+        case AliasFile::RenameResult::Renamed:
+            return;
+        case AliasFile::RenameResult::NameTaken:
+            throw Refusal("KVR別名[" + Utf8(newName) + "]已存在，無法將KVR別名" + Utf8(oldName) +
+                          "更改為此名稱。");
+        case AliasFile::RenameResult::Missing:
+            break;
+    }
+    throw Refusal("KVR別名[" + Utf8(oldName) + "]不存在。");
+}
+
+void AliasStore::Delete(const std::string& name) {
+    file_.DeleteAliasSection(name);
+}
+
+void AliasStore::CheckName(std::string_view name) {
+    if (name.empty()) {
+        throw Refusal("An alias name cannot be empty");
+    }
+    switch (CheckAliasName(name)) {
+        case NameProblem::None:
+            return;
+        case NameProblem::ControlCharacter:
+            throw Refusal("An alias name cannot hold a line break or another control character; [" +
+                          Utf8(name) + "] does");
+        case NameProblem::RootText:
+            throw Refusal("An alias cannot be named " + std::string(kRootText) +
+                          ": that is the name of the tree's root");
+    }
+}
+
+void AliasStore::CheckValue(std::size_t field, std::string_view value) {
+    if (!CEncrpyt::CanEncrypt(value)) {
+        throw Refusal(Utf8(kFields[field].label) + "太長，無法存檔（最多 " +
+                      std::to_string(CEncrpyt::kMaxValueLength) + " 個位元組，現為 " +
+                      std::to_string(value.size()) + " 個）。未寫入任何欄位。");
+    }
+}
+
+}  // namespace kvr::cli

@@ -1,0 +1,88 @@
+#pragma once
+// The alias file as the command line sees it: whole aliases read and written
+// as their four stored texts, names found as the editor finds them. Every call
+// into store/ is made here.
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/AliasFile.h"
+
+namespace kvr::cli {
+
+// The four fields in the order they are loaded, saved and shown.
+struct FieldInfo {
+    const char* key;        // the key in KVRCFG
+    const char* jsonName;   // the member in our JSON
+    const char* option;     // the option of `set`
+    const char16_t* label;  // for messages, as the editor names the field
+};
+inline constexpr std::array<FieldInfo, 4> kFields{{
+    {"DatabaseName", "database", "--database", u"資料庫名稱"},
+    {"ServerName", "server", "--server", u"伺服器名稱"},
+    {"UserName", "user", "--user", u"使用者帳號"},
+    {"PassWord", "password", "--password", u"使用者密碼"},
+}};
+inline constexpr std::size_t kPasswordField = 3;
+
+static_assert(kFields.size() == kAliasFieldKeys.size());
+using Fields = AliasFields;
+
+// A rule of the alias file was not met; nothing was written. The text is the
+// message the user is shown.
+class Refusal : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class AliasStore {
+  public:
+    // workDir ends in the path separator.
+    explicit AliasStore(std::string workDir);
+
+    std::string Path() const { return file_.AliasFilePath(); }
+
+    // Whether KVRCFG is there; FileError when it cannot be read.
+    bool Exists() const;
+    // The bytes of KVRCFG; FileError "Cannot open file %s" when it is missing
+    // or cannot be read.
+    std::string Bytes() const;
+
+    // Names in file order, as the editor lists them. A missing file has none
+    // and is not created.
+    std::vector<std::string> Names();
+    // The alias's name as the file spells it, found ignoring letter case.
+    std::optional<std::string> Find(std::string_view name);
+    // As Find, raising a Refusal naming the alias when there is none.
+    std::string Require(std::string_view name);
+
+    // The four stored texts of an alias.
+    Fields ReadStored(const std::string& alias);
+    // The four decoded values; ConvertError for a value that does not decode.
+    Fields ReadValues(const std::string& alias);
+    // Encodes the four values under a fresh key stamp and writes them as one
+    // step. Every value is checked before anything is written. Refused when
+    // the alias is gone, or when `expected` is given and the stored texts are
+    // no longer those (false then, nothing written).
+    bool WriteValues(const std::string& alias, const Fields& values,
+                     const Fields* expected = nullptr);
+
+    // The editor's commands, with its refusals. Names are used as given.
+    void Add(const std::string& name);
+    void Rename(const std::string& oldName, const std::string& newName);
+    void Delete(const std::string& name);
+
+    // Refuses a name the editor could not manage (empty, a control character,
+    // the root's text).
+    static void CheckName(std::string_view name);
+    // Refuses a value that cannot be stored.
+    static void CheckValue(std::size_t field, std::string_view value);
+
+  private:
+    AliasFile file_;
+};
+
+}  // namespace kvr::cli

@@ -1,0 +1,197 @@
+// The file is read twice over, as its two kinds of readers read it: by lines
+// (the editor's list and header lookup) and as a profile (the field reads of
+// the editor and the suite). Most findings are places where the two differ.
+#include "cli/Check.h"
+
+#include <map>
+#include <optional>
+
+#include "cli/AliasStore.h"
+#include "cli/Text.h"
+#include "platform/Errors.h"
+#include "platform/Profile.h"
+#include "platform/Text.h"
+#include "store/AliasName.h"
+#include "store/Cencrpyt.h"
+
+namespace kvr::cli {
+
+namespace {
+
+// The profile reader hands out at most this many bytes of a value.
+constexpr std::size_t kReadLimit = 2047;
+
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        std::size_t stop = bytes.find_first_of("\r\n", pos);
+        if (stop == std::string_view::npos) {
+            lines.push_back(bytes.substr(pos));
+            break;
+        }
+        lines.push_back(bytes.substr(pos, stop - pos));
+        pos = stop + 1;
+        if (bytes[stop] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
+            ++pos;
+        }
+    }
+    return lines;
+}
+
+std::string_view Unquote(std::string_view value) {
+    value = platform::Trim(value);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+std::optional<std::size_t> FieldOf(std::string_view key) {
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        if (platform::EqualsIgnoreCase(key, kFields[i].key)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+struct Section {
+    std::size_t line = 0;
+    std::string name;
+    bool first = true;  // the first section of its name: the one readers use
+    std::size_t keyLines = 0;
+    std::array<bool, kFields.size()> seen{};
+};
+
+class Checker {
+  public:
+    std::vector<Finding> Run(std::string_view bytes) {
+        const auto lines = SplitLines(bytes);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            Line(i + 1, lines[i]);
+        }
+        EndSection();
+        return std::move(findings_);
+    }
+
+  private:
+    void Add(std::size_t line, std::string alias, const char* kind, std::string message) {
+        findings_.push_back({line, std::move(alias), kind, std::move(message)});
+    }
+
+    void Line(std::size_t number, std::string_view line) {
+        const std::string_view text = platform::Trim(line);
+        if (text.empty()) {
+            return;
+        }
+        const bool listed = line.find('[') != line.npos && line.find(']') != line.npos;
+        if (auto name = platform::ProfileSectionName(line)) {
+            Header(number, line, *name);
+            return;
+        }
+        if (listed) {
+            Add(number, "", "not-a-header",
+                "the editor lists \"" + Utf8(line.substr(1, line.size() - 2)) +
+                    "\" as an alias, but this line opens no section");
+            return;
+        }
+        if (text.front() == ';') {
+            return;  // a comment
+        }
+        const std::size_t eq = text.find('=');
+        if (!section_ || eq == std::string_view::npos) {
+            Add(number, section_ ? section_->name : "", "ignored-line",
+                section_ ? "the profile reader ignores this line (no \"=\")"
+                         : "the profile reader ignores this line (before the first section)");
+            return;
+        }
+        ++section_->keyLines;
+        auto field = FieldOf(platform::Trim(text.substr(0, eq)));
+        if (!field || !section_->first) {
+            return;
+        }
+        if (section_->seen[*field]) {
+            Add(number, section_->name, "repeated-key",
+                std::string(kFields[*field].key) + " repeated; readers use the first");
+            return;
+        }
+        section_->seen[*field] = true;
+        Value(number, *field, Unquote(text.substr(eq + 1)));
+    }
+
+    void Header(std::size_t number, std::string_view line, std::string_view name) {
+        EndSection();
+        section_.emplace();
+        section_->line = number;
+        section_->name = std::string(name);
+        const std::string_view listed = line.substr(1, line.size() - 2);
+        if (line != "[" + std::string(name) + "]") {
+            Add(number, section_->name, "header-mismatch",
+                "the editor lists this alias as \"" + Utf8(listed) +
+                    "\" and cannot find its section by that name");
+        }
+        auto [first, added] = headers_.emplace(platform::FoldCase(name), number);
+        if (!added) {
+            section_->first = false;
+            Add(number, section_->name, "repeated-header",
+                "the alias's header is repeated (first at line " + std::to_string(first->second) +
+                    "); readers use only the first section");
+        }
+        if (!IsCodePageText(name)) {
+            Add(number, section_->name, "name-not-text",
+                "the name is not valid text in code page " + platform::AnsiCodePage());
+        }
+        if (name == kRootText) {
+            Add(number, section_->name, "root-name",
+                "the name is the tree's root text; the editor cannot edit or delete it");
+        }
+    }
+
+    void Value(std::size_t number, std::size_t field, std::string_view stored) {
+        const std::string what = std::string(kFields[field].key) + ": ";
+        if (stored.size() > kReadLimit) {
+            Add(number, section_->name, "value-too-long",
+                what + "the stored text has " + std::to_string(stored.size()) +
+                    " characters; readers get only the first " + std::to_string(kReadLimit));
+            stored = stored.substr(0, kReadLimit);
+        }
+        std::string value;
+        try {
+            value = CEncrpyt().Decrypt(stored);
+        } catch (const ConvertError& e) {
+            Add(number, section_->name, "undecodable", what + "does not decode (" + e.what() + ")");
+            return;
+        }
+        if (!CEncrpyt::CanEncrypt(value)) {
+            Add(number, section_->name, "value-too-long",
+                what + "the value has " + std::to_string(value.size()) + " bytes (at most " +
+                    std::to_string(CEncrpyt::kMaxValueLength) + ")");
+        }
+        if (!IsCodePageText(value)) {
+            Add(number, section_->name, "value-not-text",
+                what + "the value is not valid text in code page " + platform::AnsiCodePage());
+        }
+    }
+
+    void EndSection() {
+        if (section_ && section_->first && section_->keyLines == 0) {
+            Add(section_->line, section_->name, "header-only",
+                "the section has only its header (added, never saved)");
+        }
+        section_.reset();
+    }
+
+    std::vector<Finding> findings_;
+    std::optional<Section> section_;
+    std::map<std::u16string, std::size_t> headers_;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckAliasFile(std::string_view bytes) {
+    return Checker().Run(bytes);
+}
+
+}  // namespace kvr::cli

@@ -1,0 +1,98 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_TW">
+<context>
+    <name>ConnectionTest</name>
+    <message>
+        <source>No server name was given. Fill in the server name: host, host,port or host\instance.</source>
+        <translation>未輸入伺服器名稱。請在「伺服器名稱」填入：主機、主機,連接埠 或 主機\執行個體。</translation>
+    </message>
+    <message>
+        <source>The server was not found: its name does not resolve, or the network does not reach it. Check the server name and the network.</source>
+        <translation>找不到伺服器：無法解析此名稱，或網路無法連到它。請檢查伺服器名稱與網路。</translation>
+    </message>
+    <message>
+        <source>The server machine refused the connection: nothing listens at that port. Check the port number, and that SQL Server is running and accepts TCP/IP connections.</source>
+        <translation>伺服器主機拒絕連線：該連接埠沒有服務在接聽。請檢查連接埠號碼，並確認 SQL Server 正在執行且接受 TCP/IP 連線。</translation>
+    </message>
+    <message>
+        <source>The server did not answer within the time allowed. Check the server name and port, and whether a firewall drops the connection.</source>
+        <translation>伺服器未在時限內回應。請檢查伺服器名稱與連接埠，以及防火牆是否擋下連線。</translation>
+    </message>
+    <message>
+        <source>The server refused the login. Check the user name and the password, and that the server allows SQL Server logins.</source>
+        <translation>伺服器拒絕登入。請檢查使用者帳號與密碼，並確認伺服器允許 SQL Server 驗證登入。</translation>
+    </message>
+    <message>
+        <source>No user name was given, so a Windows (integrated) login was tried, and it failed. Give a user name and password.</source>
+        <translation>未輸入使用者帳號，因此改用 Windows（整合式）驗證登入，但登入失敗。請輸入使用者帳號與密碼。</translation>
+    </message>
+    <message>
+        <source>The user name and password were accepted, but the database cannot be opened: it does not exist on this server, or this login may not use it (SQL Server error 4060). Check the database name and the login&apos;s rights.</source>
+        <translation>帳號與密碼已被接受，但無法開啟資料庫：此伺服器上沒有這個資料庫，或此登入帳號無權使用它（SQL Server 錯誤 4060）。請檢查資料庫名稱與帳號權限。</translation>
+    </message>
+    <message>
+        <source>The server broke off the connection while settling encryption: one side requires encryption that the other cannot provide. Check the server&apos;s encryption setting and this machine&apos;s.</source>
+        <translation>伺服器在協商加密時中斷連線：一方要求加密，另一方無法配合。請檢查伺服器與本機的加密設定。</translation>
+    </message>
+    <message>
+        <source>The named SQL Server instance was not found: the SQL Server Browser (UDP port 1434) on that machine did not report it. Check the instance name, or give the port instead (host,port).</source>
+        <translation>找不到指定的 SQL Server 執行個體：該主機上的 SQL Server Browser（UDP 連接埠 1434）沒有回報它。請檢查執行個體名稱，或改用連接埠（主機,連接埠）。</translation>
+    </message>
+    <message>
+        <source>The connection failed for the reason the driver gives below.</source>
+        <translation>連線失敗，原因請見下方驅動程式的訊息。</translation>
+    </message>
+</context>
+<context>
+    <name>MainForm</name>
+    <message>
+        <source>The fields of alias [%1] have changed. Save them first?</source>
+        <translation>KVR別名[%1]的欄位已修改，是否先存檔？</translation>
+    </message>
+    <message>
+        <source>Unsaved changes</source>
+        <translation>尚未存檔</translation>
+    </message>
+    <message>
+        <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
+        <translation>%1太長，無法存檔（最多 %2 個位元組，現為 %3 個）。未寫入任何欄位。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] exists already: alias %2 cannot take its name.</source>
+        <translation>KVR別名[%1]已存在，無法將KVR別名%2更改為此名稱。</translation>
+    </message>
+    <message>
+        <source>An alias name cannot hold a line break or another control character (this one holds %1). Alias %2 was not renamed.</source>
+        <translation>KVR別名不可含有換行或其他控制字元（此名稱含有 %1）。KVR別名%2未更改。</translation>
+    </message>
+    <message>
+        <source>An alias name cannot hold a line break or another control character (this one holds %1). No alias was added.</source>
+        <translation>KVR別名不可含有換行或其他控制字元（此名稱含有 %1）。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>An alias cannot be named %1: that is the name of the tree&apos;s root. Alias %2 was not renamed.</source>
+        <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱。KVR別名%2未更改。</translation>
+    </message>
+    <message>
+        <source>An alias cannot be named %1: that is the name of the tree&apos;s root. No alias was added.</source>
+        <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>Some text of alias [%1] is not in the machine&apos;s code page (%2) and cannot be shown: it shows as %3. Fields you leave as they are keep their stored text when you save.</source>
+        <translation>KVR別名[%1]有部分文字不屬於本機的字碼頁（%2），無法顯示，以 %3 代替。存檔時，未修改的欄位會保留原本儲存的內容。</translation>
+    </message>
+    <message>
+        <source>%1 holds the character %2, which the machine&apos;s code page (%3) cannot store. Nothing was saved.</source>
+        <translation>%1含有字元 %2，本機的字碼頁（%3）無法儲存此字元。未存檔。</translation>
+    </message>
+    <message>
+        <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. No alias was added.</source>
+        <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. Alias %4 was not renamed.</source>
+        <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。KVR別名%4未更改。</translation>
+    </message>
+</context>
+</TS>
