@@ -18,6 +18,21 @@ install_package() {
 }
 registry=/etc/kavrolis/registry.reg
 
+# First installation over a folder and registry the editor made when run as
+# root: both are given to the group, the values kept; purge removes them,
+# since they hold only our values.
+rm -rf /etc/kavrolis
+mkdir -m 0755 /etc/kavrolis
+ours='REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/root/"\r\n"Vesk_UDP_Port"=""\r\n\r\n'
+printf "$ours" >$registry
+chmod 0644 $registry
+install_package
+expect_eq "/etc/kavrolis made by hand" "$(stat -c '%U:%G %a' /etc/kavrolis)" "root:kavrolis 2775"
+expect_eq "registry made by hand" "$(stat -c '%U:%G %a' $registry)" "root:kavrolis 664"
+expect_eq "registry made by hand, content" "$(od -An -c $registry)" "$(printf "$ours" | od -An -c)"
+dpkg --purge kavrolis >/dev/null
+[ ! -e /etc/kavrolis ] || fail "purge left /etc/kavrolis: $(ls -la /etc/kavrolis)"
+
 # Installation: the group, the folder and an empty registry that members may
 # replace, whatever their umask.
 install_package
@@ -30,19 +45,33 @@ if ldd /usr/bin/Kavrolis | grep 'not found'; then
 fi
 
 useradd -m -G kavrolis member
+useradd -m -G kavrolis member2
 useradd -m outsider
-mkdir -p /srv/aliases
-chown member /srv/aliases
+mkdir -p /srv/aliases /srv/other
+chmod 0777 /srv/aliases /srv/other
 
-# A member publishes a work directory without root.
-if [ -x /usr/bin/kvrcfg ]; then
-  runuser -u member -- sh -c 'umask 077; kvrcfg --dir /srv/aliases publish'
-  grep -q '^"KVRPath"="/srv/aliases/"' $registry || fail "kvrcfg publish did not publish"
-  runuser -u outsider -- kvrcfg --dir /srv publish >/dev/null 2>&1 || true
-  grep -q '^"KVRPath"="/srv/aliases/"' $registry || fail "an outsider changed the registry"
-else
-  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/srv/aliases/"\r\n' >$registry
-fi
+# Publishes DIR as USER (umask 077, the strictest), with kvrcfg when the
+# package has it, else by the editor's first activation.
+publish_as() {
+  if [ -x /usr/bin/kvrcfg ]; then
+    runuser -u "$1" -- sh -c "umask 077; kvrcfg --dir $2 publish" >/dev/null 2>&1 || true
+  else
+    runuser -u "$1" -- sh -c "umask 077; cd $2 && QT_QPA_PLATFORM=offscreen timeout 10 Kavrolis" \
+      >/dev/null 2>&1 || true
+  fi
+}
+published() {
+  tr -d '\r' <$registry | sed -n 's/^"KVRPath"="\(.*\)"$/\1/p'
+}
+
+# Members publish without root, one after the other; an outsider cannot.
+publish_as member /srv/other
+expect_eq "published by a member" "$(published)" "/srv/other/"
+publish_as member2 /srv/aliases
+expect_eq "published by another member" "$(published)" "/srv/aliases/"
+expect_eq "registry after members' rewrites" "$(stat -c '%U:%G %a' $registry)" "member2:kavrolis 664"
+publish_as outsider /srv/other
+expect_eq "published by an outsider" "$(published)" "/srv/aliases/"
 
 # The menu's launcher starts the editor in the published directory, else in
 # the user's home. A stand-in editor reports where it was started.

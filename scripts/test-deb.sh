@@ -38,9 +38,11 @@ expected=(
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/org.kavrolis.Kavrolis.png")
 done
-if [ -d src/cli ]; then
-  expected+=(/usr/bin/kvrcfg /usr/share/man/man1/kvrcfg.1.gz)
-fi
+# Every manual page of docs/, and the program it describes.
+for page in docs/*.1; do
+  name=$(basename "$page" .1)
+  expected+=("/usr/share/man/man1/$name.1.gz" "/usr/bin/$name")
+done
 status=0
 for path in "${expected[@]}"; do
   grep -qxF "$path" <<<"$listing" || { echo "missing from the package: $path" >&2; status=1; }
@@ -48,10 +50,20 @@ done
 ((status == 0)) || exit 1
 echo "== contents: ${#expected[@]} expected files present"
 
-# Validators, on the files as the package holds them.
+# Our own texts' translations are built into the editor (Qt resources): each
+# compiled translation of the package build must be found in the binary.
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
+for qm in build-deb/kavrolis-*/obj-*/src/ui/*.qm; do
+  [ -e "$qm" ] || continue
+  perl -e 'local $/; open my $a, "<", $ARGV[0] or die; open my $b, "<", $ARGV[1] or die;
+           my ($qm, $bin) = (<$a>, <$b>); exit(index($bin, $qm) < 0 ? 1 : 0)' \
+    "$qm" "$unpacked/usr/bin/Kavrolis" || { echo "translation not in the editor: $qm" >&2; exit 1; }
+  echo "== translation in the editor: $(basename "$qm")"
+done
+
+# Validators, on the files as the package holds them.
 desktop-file-validate "$unpacked"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.xml
 for page in "$unpacked"/usr/share/man/man1/*.1.gz; do
@@ -71,6 +83,12 @@ if ! command -v unshare >/dev/null || [ "$(id -u)" -ne 0 ]; then
   echo "== install check skipped: needs root and unshare" >&2
   exit 0
 fi
+# The copy must not catch the machine's own package database half-way
+# through an installation.
+for _ in $(seq 150); do
+  pgrep -x 'dpkg|apt|apt-get' >/dev/null || break
+  sleep 2
+done
 check=$(mktemp -d /dev/shm/kavrolis-deb.XXXXXX)
 trap 'rm -rf "$unpacked" "$check"' EXIT
 cp "$deb" "$check/kavrolis.deb"

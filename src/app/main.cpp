@@ -38,6 +38,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(
         QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
 
+    // Desktops match the window to its menu entry (name, icon) through this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kavrolis.Kavrolis"));
     kvr::InstallTranslations(QLocale::system());
 
     try {

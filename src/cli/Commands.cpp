@@ -11,6 +11,7 @@
 
 #include "cli/AliasStore.h"
 #include "cli/Check.h"
+#include "cli/Explanation.h"
 #include "cli/Text.h"
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
@@ -377,12 +378,13 @@ int Test(AliasStore& store, const Invocation& call, Io& io) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
-    const std::string explanation;
+    const std::string explanation = outcome.succeeded ? "" : Explanation(outcome.reason);
     if (call.Has("--json")) {
         Json json;
         json["name"] = TextToJson(alias);
         json["connected"] = outcome.succeeded;
         json["milliseconds"] = ms;
+        json["reason"] = outcome.succeeded ? nullptr : Json(ReasonName(outcome.reason));
         json["explanation"] = explanation;
         json["detail"] = TextToJson(outcome.detail);
         PrintJson(io, json);

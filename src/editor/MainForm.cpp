@@ -783,17 +783,23 @@ void MainForm::RenameAlias(const std::u16string& newText) {
         RestoreName();
         return;
     }
-    const std::optional<std::string> storable = Storable(
-        newText,
-        KVR_TEXT("MainForm",
-                 "The alias name [%1] holds the character %2, which the machine's code page (%3) "
-                 "cannot store. Alias %4 was not renamed."),
-        newText);
-    if (!storable || !UsableName(*storable, true)) {
+    const std::optional<std::string> converted = platform::UnicodeToAnsi(newText);
+    if (!converted || CheckAliasName(*converted) != NameProblem::None) {
+        // The old name is back before the refusal shows: a view whose box
+        // loses the focus to the message box then finds nothing to rename.
         RestoreName();
+        const std::optional<std::string> storable = Storable(
+            newText,
+            KVR_TEXT("MainForm",
+                     "The alias name [%1] holds the character %2, which the machine's code page "
+                     "(%3) cannot store. Alias %4 was not renamed."),
+            newText);
+        if (storable) {
+            UsableName(*storable, true);
+        }
         return;
     }
-    const std::string& newName = *storable;
+    const std::string& newName = *converted;
     // A name that another header carries would leave one of the two sections
     // unreachable. A change of letter case alone is the same header.
     if (!platform::EqualsIgnoreCase(newName, sOldName) && File().HasAliasHeader(newName)) {

@@ -65,7 +65,10 @@ class FileSystem {
     virtual bool Flush(FileHandle file) = 0;
     enum class KeepResult { Ok, ForeignOwner, Failed };
     // Gives `to` the owner, group and permission bits of `from`. ForeignOwner
-    // when the process may not give it the owner or group.
+    // when the process may not give it the owner or group. A file shared
+    // through a group that may write it, whose owner keeps access through
+    // that group (or is the administrator), may pass to the member who
+    // rewrites it, with its group and bits.
     virtual KeepResult KeepOwnership(FileHandle from, FileHandle to) = 0;
     virtual void Close(FileHandle file) = 0;
     // Moves `from` over `to` in one step.

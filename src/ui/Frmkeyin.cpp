@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "ui/FormFont.h"
 
 namespace kvr {
@@ -13,7 +15,6 @@ TfmKeyIn::TfmKeyIn(QWidget* parent)
     setObjectName(QStringLiteral("fmKeyIn"));
     setAccessibleDescription(QStringLiteral("fmKeyIn"));
     setWindowTitle(QStringLiteral(u"請輸入KVR別名後按Enter"));
-    setFixedSize(kClientWidth, kClientHeight);
     setModal(true);
 
     QFont dialogFont;
@@ -24,8 +25,12 @@ TfmKeyIn::TfmKeyIn(QWidget* parent)
     edTxt = new QLineEdit(this);
     edTxt->setObjectName(QStringLiteral("edTxt"));
     edTxt->setAccessibleDescription(QStringLiteral("edTxt"));
-    edTxt->setGeometry(0, 0, 305, 29);
     edTxt->setFont(FormFont(21));
+    // The box fills the dialog and is as high as its font needs: a box taller
+    // than the dialog would lose the descenders of what is typed.
+    const int height = std::max({kClientHeight, 29, edTxt->sizeHint().height()});
+    setFixedSize(kClientWidth, height);
+    edTxt->setGeometry(0, 0, kClientWidth, height);
     QPalette palette = edTxt->palette();
     palette.setColor(QPalette::Base, QColor(255, 255, 0));
     palette.setColor(QPalette::Text, QColor(0, 0, 255));

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -16,10 +17,13 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QThread>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <exception>
 
 #include "ui/FormFont.h"
@@ -143,6 +147,32 @@ void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colo
     widget->setPalette(palette);
 }
 
+// A colour for the enabled control only: disabled, it greys out as usual.
+void SetEnabledColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, role, colour);
+    palette.setColor(QPalette::Inactive, role, colour);
+    widget->setPalette(palette);
+}
+
+// Window managers cut a caption that is wider than its box; a short message
+// such as "存檔完成!!" would make the box that narrow.
+// A box with details is wider, so that the cause and the driver's lines read
+// without much scrolling.
+void FitCaption(QMessageBox& box, int minimumWidth = 0) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    // The caption, plus room for the title bar's icon and buttons.
+    const int width =
+        std::max(minimumWidth, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160);
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 }  // namespace
 
 TfmMain::TfmMain(MainFormServices services, QWidget* parent)
@@ -150,7 +180,9 @@ TfmMain::TfmMain(MainFormServices services, QWidget* parent)
     Name(this, "fmMain");
     setWindowTitle(QString::fromStdU16String(MainForm::kRootText));
     setFont(FormFont(15));
-    setFixedSize(kClientWidth, kClientHeight);
+    // Opens at the size of the form; larger sizes give the tree the room.
+    resize(kClientWidth, kClientHeight);
+    setMinimumSize(kClientWidth, kClientHeight);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QPoint centre = screen->availableGeometry().center();
         move(centre.x() - kOuterWidth / 2, centre.y() - kOuterHeight / 2);
@@ -165,7 +197,7 @@ TfmMain::~TfmMain() = default;
 void TfmMain::BuildControls() {
     TreeView1 = new QTreeWidget(this);
     Name(TreeView1, "TreeView1");
-    TreeView1->setGeometry(0, 0, 283, kClientHeight);
+    TreeView1->setGeometry(0, 0, kTreeWidth, kClientHeight);
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
     TreeView1->setIndentation(19);
@@ -183,7 +215,7 @@ void TfmMain::BuildControls() {
 
     Panel1 = new QFrame(this);
     Name(Panel1, "Panel1");
-    Panel1->setGeometry(283, 0, kClientWidth - 283, kClientHeight);
+    Panel1->setGeometry(kTreeWidth, 0, kClientWidth - kTreeWidth, kClientHeight);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setLineWidth(1);
 
@@ -203,13 +235,15 @@ void TfmMain::BuildControls() {
     Label5 = new QLabel(
         QStringLiteral(u"修改KVR別名:請於上方黃框內修改,完成後請按下鍵盤\"Enter\"鍵。"), Panel1);
     Name(Label5, "Label5");
-    Label5->setGeometry(12, 34, 406, 13);
     Label5->setFont(FormFont(13));
+    // As high as the font's lines, so that the rule below cuts no glyph.
+    const int helpHeight = std::max(13, Label5->fontMetrics().height());
+    Label5->setGeometry(12, 32, 406, helpHeight);
     SetTextColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
 
     Panel3 = new QFrame(Panel1);
     Name(Panel3, "Panel3");
-    Panel3->setGeometry(8, 47, 432, 3);
+    Panel3->setGeometry(8, std::max(47, 32 + helpHeight), 432, 3);
     Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Panel3->setLineWidth(1);
 
@@ -251,7 +285,7 @@ void TfmMain::BuildControls() {
     Name(btnSave, "btnSave");
     btnSave->setGeometry(187, 242, 94, 31);
     btnSave->setFont(FormFont(15));
-    SetTextColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
+    SetEnabledColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
     connect(btnSave, &QPushButton::clicked, this, [this] { form_.btnSaveClick(); });
     btnSave->installEventFilter(this);
 
@@ -259,7 +293,7 @@ void TfmMain::BuildControls() {
     Name(btnTest, "btnTest");
     btnTest->setGeometry(315, 242, 86, 31);
     btnTest->setFont(FormFont(15));
-    SetTextColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
+    SetEnabledColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
     connect(btnTest, &QPushButton::clicked, this, [this] { form_.btnTestClick(); });
     btnTest->installEventFilter(this);
     // Enter presses the focused button, as Space does.
@@ -305,6 +339,16 @@ bool TfmMain::event(QEvent* e) {
         form_.FormActivate();  // does its work on the first activation only
     }
     return QWidget::event(e);
+}
+
+void TfmMain::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // The tree takes whatever the form's size leaves; the boxes' panel keeps
+    // its width at the right edge and its controls keep their places.
+    const int panelWidth = kClientWidth - kTreeWidth;
+    const int treeWidth = std::max(kTreeWidth, width() - panelWidth);
+    TreeView1->setGeometry(0, 0, treeWidth, height());
+    Panel1->setGeometry(treeWidth, 0, panelWidth, height());
 }
 
 void TfmMain::closeEvent(QCloseEvent* e) {
@@ -659,6 +703,7 @@ void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
 void TfmMain::ShowMessage(const std::u16string& text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
+    FitCaption(box);
     box.exec();
 }
 
@@ -666,12 +711,14 @@ void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16s
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
     box.setDetailedText(ToQt(details));
+    FitCaption(box, 520);
     box.exec();
 }
 
 void TfmMain::ShowError(const std::u16string& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQt(text),
                     QMessageBox::Ok, this);
+    FitCaption(box);
     box.exec();
 }
 
@@ -684,6 +731,7 @@ Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, I
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                     ToQt(caption), ToQt(text), shown, this);
     box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
+    FitCaption(box);
     box.exec();
     if (box.clickedButton() == box.button(QMessageBox::Yes)) {
         return Answer::Yes;

@@ -28,6 +28,7 @@ class TfmMain : public QWidget, public MainView {
     // about 748 x 323 outside.
     static constexpr int kClientWidth = 740;
     static constexpr int kClientHeight = 296;
+    static constexpr int kTreeWidth = 283;
 
     explicit TfmMain(MainFormServices services = MainFormServices::Machine(),
                      QWidget* parent = nullptr);
@@ -72,6 +73,7 @@ class TfmMain : public QWidget, public MainView {
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
     void BuildControls();

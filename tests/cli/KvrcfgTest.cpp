@@ -232,9 +232,12 @@ TEST_F(Kvrcfg, TestsTheSavedFields) {
     EXPECT_EQ(r.status, 1) << r.err;
     Json json = Json::parse(r.out);
     EXPECT_EQ(json["connected"], false);
+    EXPECT_EQ(json["reason"], "login-refused");
     EXPECT_TRUE(json["milliseconds"].is_number_integer());
     EXPECT_FALSE(json["detail"].get<std::string>().empty());
-    EXPECT_EQ(Run({"test", "live"}).out.rfind("連線失敗!! (", 0), 0u);
+    r = Run({"test", "live"});
+    EXPECT_EQ(r.out.rfind("連線失敗!! (", 0), 0u);
+    EXPECT_NE(r.out.find("The server refused the login."), std::string::npos) << r.out;
 }
 
 TEST_F(Kvrcfg, KeepsTheMachineCodePageUnderAnyTerminal) {

@@ -13,7 +13,10 @@
 
 #include "editor/AppTitle.h"
 #include "editor/MainForm.h"
+#include "editor/Publication.h"
+#include "platform/Registry.h"
 #include "platform/Text.h"
+#include "settings/PublishMachineSettings.h"
 #include "ui/win32/Frmmain.h"
 #include "ui/win32/Wide.h"
 
@@ -46,7 +49,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const std::wstring title = Title();
     int code = 0;
     try {
-        kvr::TfmMain fmMain(title);
+        // An ordinary user cannot publish the work directory; the first
+        // activation says so once and the window works on.
+        kvr::TfmMain* view = nullptr;
+        kvr::MainFormServices services = kvr::MainFormServices::Machine();
+        services.publishSettings = kvr::CheckedPublication(
+            services.publishSettings,
+            [] { return kvr::PublishedWorkDir(kvr::platform::DefaultRegistryFile()); },
+            [&view](kvr::SourceText text) {
+                return view != nullptr ? view->Translate(text)
+                                       : kvr::platform::Utf8ToUtf16(text.text);
+            });
+        kvr::TfmMain fmMain(title, services);
+        view = &fmMain;
         ::ShowWindow(fmMain.Handle(), show);
         ::UpdateWindow(fmMain.Handle());
         MSG msg;

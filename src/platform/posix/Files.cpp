@@ -5,15 +5,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 namespace kvr::platform {
 
@@ -25,6 +29,41 @@ int Fd(FileHandle handle) {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether the user belongs to the group, as primary or supplementary group.
+bool UserInGroup(uid_t uid, gid_t gid) {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* user = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &user) != 0 || user == nullptr) {
+        return false;
+    }
+    if (user->pw_gid == gid) {
+        return true;
+    }
+    std::vector<gid_t> groups(64);
+    for (;;) {
+        int count = static_cast<int>(groups.size());
+        if (::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count) >= 0) {
+            groups.resize(static_cast<size_t>(count));
+            return std::find(groups.begin(), groups.end(), gid) != groups.end();
+        }
+        if (static_cast<size_t>(count) <= groups.size()) {
+            return false;
+        }
+        groups.resize(static_cast<size_t>(count));
+    }
+}
+
+// A file its group may write is shared with that group: when its owner keeps
+// access through the group (or is root, who always keeps it), a member who
+// rewrites it may own the new file, with the group and the mode unchanged.
+// Nobody loses a right, and a folder of the group (such as /etc/kavrolis)
+// stays writable for all its members instead of only the last writer.
+bool SharedThroughGroup(const struct stat& old) {
+    return (old.st_mode & S_IWGRP) != 0 && (old.st_uid == 0 || UserInGroup(old.st_uid, old.st_gid));
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -142,7 +181,13 @@ class PosixFileSystem final : public FileSystem {
         }
         if ((old.st_uid != now.st_uid || old.st_gid != now.st_gid) &&
             ::fchown(Fd(to), old.st_uid, old.st_gid) != 0) {
-            return errno == EPERM ? KeepResult::ForeignOwner : KeepResult::Failed;
+            if (errno != EPERM) {
+                return KeepResult::Failed;
+            }
+            if (!SharedThroughGroup(old) ||
+                ::fchown(Fd(to), static_cast<uid_t>(-1), old.st_gid) != 0) {
+                return KeepResult::ForeignOwner;
+            }
         }
         // After the owner: a change of owner clears the set-id bits.
         return ::fchmod(Fd(to), old.st_mode & 07777) == 0 ? KeepResult::Ok : KeepResult::Failed;

@@ -47,6 +47,10 @@
 <context>
     <name>MainForm</name>
     <message>
+        <source>The work directory could not be published in the registry (HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath): that needs an administrator. The aliases can be edited all the same</source>
+        <translation>無法將工作目錄登錄到登錄檔（HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath）：這需要系統管理員權限。仍可照常編輯KVR別名</translation>
+    </message>
+    <message>
         <source>The fields of alias [%1] have changed. Save them first?</source>
         <translation>KVR別名[%1]的欄位已修改，是否先存檔？</translation>
     </message>

@@ -2,6 +2,7 @@
 // other processes writing at the same time or dying half-way, and files that
 // are not plain files of our own.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -249,6 +250,49 @@ TEST_F(AliasStoreTest, RewriteKeepsOwnerGroupAndMode) {
     EXPECT_EQ(Wait(nobody), 0);
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(Leftovers(dir.Path()), 0);
+}
+
+// A file its group shares (group-writable, its owner root or a member) passes
+// to the member who rewrites it; otherwise the member is refused as above.
+TEST_F(AliasStoreTest, GroupMembersShareAGroupWritableFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to act as other users";
+    }
+    constexpr uid_t kMember = 4242;
+    constexpr gid_t kGroup = 65534;  // nogroup, the primary group of nobody (65534)
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    struct Row {
+        const char* label;
+        uid_t owner;
+        mode_t mode;
+        bool shared;
+    };
+    const Row rows[] = {
+        {"root's, group-writable", 0, 0664, true},
+        {"a member's, group-writable", 65534, 0664, true},
+        {"a stranger's, group-writable", 4343, 0664, false},
+        {"root's, not group-writable", 0, 0646, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        test::WriteBytes(Path(), kFile);
+        ASSERT_EQ(::chown(Path().c_str(), row.owner, kGroup), 0);
+        ASSERT_EQ(::chmod(Path().c_str(), row.mode), 0);
+        pid_t member = Spawn([&] {
+            if (::setgroups(1, &kGroup) != 0 || ::setgid(kMember) != 0 || ::setuid(kMember) != 0) {
+                ::_exit(2);
+            }
+            file.WriteAliasField("Test", "UserName", "2b10");
+        });
+        EXPECT_EQ(Wait(member), row.shared ? 0 : 1);
+        struct stat st {};
+        ASSERT_EQ(::stat(Path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, row.shared ? kMember : row.owner);
+        EXPECT_EQ(st.st_gid, kGroup);
+        EXPECT_EQ(st.st_mode & 07777, row.mode);
+        EXPECT_EQ(Bytes() != kFile, row.shared);
+        EXPECT_EQ(Leftovers(dir.Path()), 0);
+    }
 }
 
 TEST_F(AliasStoreTest, LinksReadOnlyFilesAndFifos) {

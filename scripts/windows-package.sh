@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Packs the 32-bit Windows build for the users:
+#   dist/Kavrolis-<version>-win32.zip        the program and a short read-me
+#   dist/Kavrolis-<version>-win32-setup.exe  an NSIS installer
+# and first checks that Kavrolis.exe is a 32-bit GUI program that imports
+# only Windows' own DLLs (so it runs on a bare Windows without anything else).
+# Usage: scripts/windows-package.sh [build folder, default build-win32]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build-win32}" && pwd)
+
+packages=(nsis zip binutils-mingw-w64-i686)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+exe="$build/src/app/Kavrolis.exe"
+version=$(sed -n 's/^project(Kavrolis VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -f "$exe" ] || { echo "windows-package: $exe is missing" >&2; exit 1; }
+[ -n "$version" ] || { echo "windows-package: no version in CMakeLists.txt" >&2; exit 1; }
+
+# A 32-bit GUI program importing only Windows' own DLLs.
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+grep -q "^Magic.*010b" <<<"$headers" || { echo "windows-package: not a 32-bit program" >&2; exit 1; }
+grep -q "^Subsystem.*(Windows GUI)" <<<"$headers" || { echo "windows-package: not a GUI program" >&2; exit 1; }
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll uxtheme.dll ole32.dll oleaut32.dll advapi32.dll shell32.dll msvcrt.dll "
+dlls=$(awk '/DLL Name:/ {print $3}' <<<"$headers")
+for dll in $dlls; do
+  if [[ "$allowed" != *" ${dll,,} "* ]]; then
+    echo "windows-package: Kavrolis.exe imports $dll, which Windows does not have" >&2
+    exit 1
+  fi
+done
+echo "Kavrolis.exe imports:" $dlls
+
+dist="$root/dist"
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$dist"
+cp "$exe" "$stage/Kavrolis.exe"
+sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
+zip="$dist/Kavrolis-$version-win32.zip"
+rm -f "$zip"
+(cd "$stage" && zip -q -X "$zip" Kavrolis.exe README.txt)
+setup="$dist/Kavrolis-$version-win32-setup.exe"
+makensis -V2 -DVERSION="$version" -DEXE="$stage/Kavrolis.exe" -DREADME="$stage/README.txt" \
+  -DICON="$root/src/app/win32/Kavrolis.ico" -DOUTFILE="$setup" \
+  "$root/packaging/windows/Kavrolis.nsi"
+echo "Made $zip and $setup"

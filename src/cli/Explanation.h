@@ -1,0 +1,16 @@
+#pragma once
+// What `test` says about a failed connection, above the driver's own text:
+// the editor's explanations, in Traditional Chinese under a Chinese locale and
+// in English otherwise.
+#include <string>
+
+#include "dbtest/ConnectionTest.h"
+
+namespace kvr::cli {
+
+// A fixed word for scripts ("login-refused", "timeout", ...).
+const char* ReasonName(FailureReason reason);
+// The explanation, UTF-8.
+std::string Explanation(FailureReason reason);
+
+}  // namespace kvr::cli
