@@ -105,6 +105,25 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
     throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
 }
 
+void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases) {
+    const CEncrpyt cipher;
+    const std::string key = KeyStamp();
+    std::vector<std::pair<std::string, Fields>> stored;
+    stored.reserve(aliases.size());
+    for (const auto& [name, values] : aliases) {
+        CheckName(name);
+        if (auto unfit = FirstUnfitValue(values)) {
+            CheckValue(*unfit, values[*unfit]);
+        }
+        Fields encoded;
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            encoded[i] = cipher.Encrypt(key, values[i]);
+        }
+        stored.emplace_back(name, std::move(encoded));
+    }
+    file_.WriteAliases(stored);
+}
+
 void AliasStore::Add(const std::string& name) {
     CheckName(name);
     if (auto existing = Find(name)) {

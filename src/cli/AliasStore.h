@@ -70,6 +70,10 @@ class AliasStore {
     bool WriteValues(const std::string& alias, const Fields& values,
                      const Fields* expected = nullptr);
 
+    // Many aliases at once, one locked step: each added when missing, then
+    // given its four values. Every value is checked before anything is written.
+    void WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases);
+
     // The editor's commands, with its refusals. Names are used as given.
     void Add(const std::string& name);
     void Rename(const std::string& oldName, const std::string& newName);

@@ -522,21 +522,31 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
     int added = 0;
     int replaced = 0;
     int kept = 0;
+    std::vector<std::pair<std::string, Fields>> writes;
+    // The names already there, as Find finds them (the first of a spelling).
+    std::map<std::u16string, std::string> present;
+    for (std::string& name : store.Names()) {
+        present.emplace(platform::FoldCase(name), std::move(name));
+    }
     for (const Imported& alias : aliases) {
-        if (auto existing = store.Find(alias.name)) {
+        auto found = present.find(platform::FoldCase(alias.name));
+        if (found != present.end()) {
+            const std::string* existing = &found->second;
             if (!replace) {
                 Tell(io, "KVR別名[" + Utf8(*existing) +
                              "] exists, left alone (--replace overwrites it)");
                 ++kept;
                 continue;
             }
-            store.WriteValues(*existing, alias.values);
+            writes.emplace_back(*existing, alias.values);
             ++replaced;
             continue;
         }
-        store.Add(alias.name);
-        store.WriteValues(alias.name, alias.values);
+        writes.emplace_back(alias.name, alias.values);
         ++added;
+    }
+    if (!writes.empty()) {
+        store.WriteMany(writes);
     }
     Tell(io, std::to_string(added) + " added, " + std::to_string(replaced) + " replaced, " +
                  std::to_string(kept) + " left alone");

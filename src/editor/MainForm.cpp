@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include "platform/Errors.h"
@@ -254,7 +255,8 @@ void MainForm::FormActivate() {
     NodeId root = view_.RootNode();
     view_.SelectNode(root);
     try {
-        SortedNames sorted = SortedForDisplay(file_->ListAliases());
+        listed_ = file_->ListAliases();
+        SortedNames sorted = SortedForDisplay(listed_);
         const std::size_t before = view_.Children(root).size();
         view_.AddChildren(root, sorted.texts);
         // The new nodes are the last ones; each keeps its name's bytes.
@@ -512,7 +514,32 @@ bool MainForm::SaveAlias() {
         stored[i] =
             changed[i] ? Cipher->Encrypt(KeyStamp(services_.clock()), values[i]) : stored_[i];
     }
-    File().WriteAliasFields(sAlias, stored);
+    // Written only over what the boxes were loaded from, unless the user says
+    // so; never into a section that is gone, which would bring it back.
+    using Result = AliasFile::SaveResult;
+    Result result = File().SaveAliasFields(sAlias, stored, &stored_);
+    if (result == Result::Changed) {
+        Answer answer =
+            view_.Ask(Fill(Tr(KVR_TEXT("MainForm",
+                                       "Another program has changed alias [%1] since it was "
+                                       "loaded. Overwrite its fields with the ones shown?")),
+                           {Unicode(sAlias)}),
+                      Tr(KVR_TEXT("MainForm", "Alias changed elsewhere")), Icon::Warning,
+                      DefaultButton::No, Buttons::YesNo);
+        if (answer != Answer::Yes) {
+            return false;
+        }
+        result = File().SaveAliasFields(sAlias, stored);
+    }
+    if (result == Result::Missing) {
+        view_.ShowMessage(
+            Fill(Tr(KVR_TEXT("MainForm",
+                             "Alias [%1] no longer exists: another program deleted or "
+                             "renamed it. Nothing was saved.")),
+                 {Unicode(sAlias)}));
+        FollowFile();
+        return false;
+    }
     stored_ = stored;
     shown_ = texts;
     view_.ShowMessage(u"存檔完成!!");
@@ -525,6 +552,70 @@ void MainForm::edDatabaseNameEnter(Box box) {
 
 void MainForm::edDatabaseNameExit(Box box) {
     view_.SetBoxBackground(box, Colour::Window);
+}
+
+void MainForm::AliasFileChanged() {
+    // Nobody asked for this refresh: a file that cannot be read just now is
+    // left to the next command to report.
+    try {
+        FollowFile();
+    } catch (const std::exception&) {
+    }
+}
+
+void MainForm::FollowFile() {
+    std::vector<std::string> names = File().ListExistingAliases();
+    // What changed since the tree last followed the file, counting repeats:
+    // names in the file that the tree has not seen, and names gone from it.
+    std::vector<std::string> before = listed_;
+    std::vector<std::string> after = names;
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    std::vector<std::string> added;
+    std::vector<std::string> removed;
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                        std::back_inserter(added));
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                        std::back_inserter(removed));
+    listed_ = std::move(names);
+    if (added.empty() && removed.empty()) {
+        return;
+    }
+    // This window's own changes are in the tree already: a removed name may
+    // have no node left, an added one may have its node.
+    NodeId root = view_.RootNode();
+    auto nodeNamed = [&](const std::string& name) {
+        for (NodeId child : view_.Children(root)) {
+            if (NameOf(child) == name) {
+                return child;
+            }
+        }
+        return kNoNode;
+    };
+    NodeId selected = view_.SelectedNode();
+    for (const std::string& name : removed) {
+        NodeId node = nodeNamed(name);
+        if (node == kNoNode) {
+            continue;
+        }
+        // The boxes keep what the user typed; a save then says the alias is gone.
+        if (node == aliasNode_) {
+            aliasNode_ = kNoNode;
+        }
+        names_.erase(node);
+        view_.DeleteNode(node);
+        if (node == selected) {
+            selected = view_.SelectedNode();
+        }
+    }
+    for (const std::string& name : added) {
+        if (nodeNamed(name) == kNoNode) {
+            names_[view_.AddChild(root, Unicode(name))] = name;
+        }
+    }
+    if (selected != kNoNode && view_.SelectedNode() != selected) {
+        view_.SelectNode(selected);
+    }
 }
 
 // ---- Connection test -------------------------------------------------------

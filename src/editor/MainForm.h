@@ -60,6 +60,12 @@ class MainForm {
     void edDatabaseNameEnter(Box box);
     void edDatabaseNameExit(Box box);
 
+    // KVRCFG changed on disk, perhaps through another window or program: the
+    // tree follows the names in the file (added, removed, renamed), keeping
+    // the selection and the boxes' texts. The window calls it when it sees
+    // the file change; a save whose alias has gone calls it too.
+    void AliasFileChanged();
+
     // Popup menu; tag 1 New, 2 Delete, 3 Test
     void pmMenuPopup();
     void pmnNewClick(int tag);
@@ -91,6 +97,7 @@ class MainForm {
     void RenameAlias(const std::u16string& newText);
     void RememberOldName();
     void RestoreName();
+    void FollowFile();
 
     bool IsRoot(NodeId node);
     NodeId FindAliasNode(const std::string& name);
@@ -117,10 +124,13 @@ class MainForm {
     std::optional<AliasFile> file_;
     std::optional<CEncrpyt> Cipher;
     NodeId aliasNode_ = kNoNode;  // the node whose alias the boxes show
+    // The file's names as the tree last followed them, in file order.
+    std::vector<std::string> listed_;
     // The field boxes' texts as loaded or last saved, in load order.
     std::array<std::u16string, 4> shown_;
     // Their stored texts as loaded or last saved: a box left as it was saves
-    // exactly these.
+    // exactly these, and a save asks before overwriting what another program
+    // wrote over them since.
     AliasFields stored_;
     std::unordered_map<NodeId, std::string> names_;  // each alias node's name bytes
     std::set<std::string> warned_;                   // aliases told that some text cannot be shown

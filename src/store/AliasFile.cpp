@@ -5,6 +5,7 @@
 // ProfileSectionName decides.
 #include "store/AliasFile.h"
 
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -134,6 +135,33 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
     return lines.size();
 }
 
+// The names ListAliases gives for the file's bytes.
+std::vector<std::string> NamesOf(std::string_view bytes) {
+    // Any line holding both brackets, wherever they are, lists the bytes
+    // between its first and last byte: the file's readers rely on this. Only
+    // lines with a "[" matter, so the scan jumps from one to the next.
+    std::vector<std::string> names;
+    const std::string_view text = bytes;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t bracket = text.find('[', from);
+        if (bracket == std::string_view::npos) {
+            break;
+        }
+        size_t begin = bracket;
+        while (begin > from && !IsLineEnd(text[begin - 1])) {
+            --begin;
+        }
+        size_t end = EndOfLine(text, bracket);
+        std::string_view line = text.substr(begin, end - begin);
+        if (line.find(']') != line.npos) {
+            names.emplace_back(line.substr(1, line.size() - 2));
+        }
+        from = end + 1;
+    }
+    return names;
+}
+
 }  // namespace
 
 std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain) {
@@ -216,29 +244,20 @@ std::vector<std::string> AliasFile::ListAliases() {
         case ReadStatus::Ok:
             break;
     }
-    // Any line holding both brackets, wherever they are, lists the bytes
-    // between its first and last byte: the file's readers rely on this. Only
-    // lines with a "[" matter, so the scan jumps from one to the next.
-    std::vector<std::string> names;
-    const std::string_view text = bytes;
-    size_t from = 0;
-    while (from < text.size()) {
-        size_t bracket = text.find('[', from);
-        if (bracket == std::string_view::npos) {
+    return NamesOf(bytes);
+}
+
+std::vector<std::string> AliasFile::ListExistingAliases() {
+    std::string bytes;
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
+            return {};
+        case ReadStatus::Unreadable:
+            throw FileError("Cannot open file " + AliasFilePath());
+        case ReadStatus::Ok:
             break;
-        }
-        size_t begin = bracket;
-        while (begin > from && !IsLineEnd(text[begin - 1])) {
-            --begin;
-        }
-        size_t end = EndOfLine(text, bracket);
-        std::string_view line = text.substr(begin, end - begin);
-        if (line.find(']') != line.npos) {
-            names.emplace_back(line.substr(1, line.size() - 2));
-        }
-        from = end + 1;
     }
-    return names;
+    return NamesOf(bytes);
 }
 
 void AliasFile::AddAliasHeader(const std::string& name) {
@@ -377,6 +396,48 @@ AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
         return updated;
     });
     return result;
+}
+
+void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases) {
+    for (const auto& alias : aliases) {
+        RefuseUnusableName(alias.first);
+    }
+    EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
+        // The headers present, as IndexOf finds them: whole lines equal
+        // ignoring letter case, that is, equal foldings.
+        std::set<std::u16string> headers;
+        for (const std::string& line : SplitLines(bytes)) {
+            headers.insert(platform::FoldCase(line));
+        }
+        std::string text = bytes;
+        bool joined = false;
+        for (const auto& [name, stored] : aliases) {
+            if (headers.insert(platform::FoldCase(HeaderOf(name))).second) {
+                // Appending a header rewrites every line end as CR LF once;
+                // later appends find them so.
+                if (!joined) {
+                    text = JoinLines(SplitLines(text));
+                    joined = true;
+                }
+                // The new section is the file's last: its keys go right after
+                // its header, in field order, as the profile writes them.
+                text.append(HeaderOf(name)).append("\r\n");
+                for (std::size_t i = 0; i < stored.size(); ++i) {
+                    if (stored[i].find_first_of("\r\n") != std::string::npos) {
+                        throw ProfileError("Unable to write to " + AliasFilePath());
+                    }
+                    text.append(kAliasFieldKeys[i]).append("=").append(stored[i]).append("\r\n");
+                }
+                continue;
+            }
+            auto updated = WithFields(std::move(text), name, stored);
+            if (!updated) {
+                throw ProfileError("Unable to write to " + AliasFilePath());
+            }
+            text = std::move(*updated);
+        }
+        return text;
+    });
 }
 
 }  // namespace kvr

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Files.h"
@@ -47,6 +48,9 @@ class AliasFile {
     // raises FileError "Cannot open file %s" when one exists but cannot be
     // read, "Cannot create file %s" when it cannot be created.
     std::vector<std::string> ListAliases();
+    // The same, except that a missing file lists nothing and stays missing:
+    // for following changes that others make to the file.
+    std::vector<std::string> ListExistingAliases();
 
     // Header lookup compares whole lines with "[name]" ignoring letter case;
     // the first equal line is the header. These raise FileError "Cannot open
@@ -88,6 +92,14 @@ class AliasFile {
     // One rewrite with the bytes of the four WriteAliasField calls in field
     // order; on failure nothing is written. Errors as WriteAliasField.
     void WriteAliasFields(const std::string& alias, const AliasFields& stored);
+
+    // Many aliases in one locked rewrite (an import): for each in turn, its
+    // header appended unless one exists, as AddAliasHeader does, then its four
+    // stored texts written, as WriteAliasFields does; the bytes are those of
+    // these calls in that order. Creates the file when missing. Raises
+    // NameError for a name CheckAliasName refuses and ProfileError "Unable to
+    // write to %s" when the rewrite fails; nothing is written then.
+    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases);
 
     enum class SaveResult { Saved, Changed, Missing };
     // WriteAliasFields for an alias that must exist: Missing, with nothing

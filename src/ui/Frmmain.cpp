@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileSystemWatcher>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -21,6 +23,7 @@
 #include <QScreen>
 #include <QSpacerItem>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -337,8 +340,41 @@ void TfmMain::BuildMenu() {
 bool TfmMain::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate) {
         form_.FormActivate();  // does its work on the first activation only
+        WatchAliasFile();
     }
     return QWidget::event(e);
+}
+
+// Other windows and programs replace KVRCFG whole: its folder sees the new
+// file arrive, and the file itself sees edits in place. A burst of changes
+// ends in one refresh.
+void TfmMain::WatchAliasFile() {
+    if (watcher_ != nullptr || form_.WorkDir().empty()) {
+        return;
+    }
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(form_.WorkDir()));
+    const QString file = folder + QStringLiteral("KVRCFG");
+    watcher_ = new QFileSystemWatcher(this);
+    auto* settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(150);
+    connect(settle, &QTimer::timeout, this, [this, file, settle] {
+        // Not while a question is open or work runs: the command waiting on
+        // it still counts on the tree as it left it.
+        if (running_ || QApplication::activeModalWidget() != nullptr) {
+            settle->start();
+            return;
+        }
+        // A replaced file is a new file: watch the one there now.
+        watcher_->removePath(file);
+        watcher_->addPath(file);
+        form_.AliasFileChanged();
+    });
+    auto changed = [settle] { settle->start(); };
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+    watcher_->addPath(folder);
+    watcher_->addPath(file);
 }
 
 void TfmMain::resizeEvent(QResizeEvent* e) {

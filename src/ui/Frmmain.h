@@ -10,6 +10,7 @@
 #include "editor/MainView.h"
 
 class QAction;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -83,6 +84,7 @@ class TfmMain : public QWidget, public MainView {
     QTreeWidgetItem* NewItem(const std::u16string& text);
     static QTreeWidgetItem* MakeItem(const std::u16string& text, NodeId id);
     void Forget(QTreeWidgetItem* item);
+    void WatchAliasFile();
 
     QTreeWidget* TreeView1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -118,7 +120,8 @@ class TfmMain : public QWidget, public MainView {
     };
     mutable PendingChildren pending_;
     void CreatePendingItems() const;
-    bool running_ = false;  // RunWithoutInput is waiting for its work
+    bool running_ = false;                   // RunWithoutInput is waiting for its work
+    QFileSystemWatcher* watcher_ = nullptr;  // KVRCFG and its folder, once activated
 
     MainForm form_;  // last: it may call back into the view as it is built
 };

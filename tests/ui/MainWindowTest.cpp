@@ -241,9 +241,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirNamesPlacesAndTexts) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(Find<QLabel>(labels[i])->buddy(), Find<QLineEdit>(boxes[i])) << labels[i];
     }
-    // Tab order: the four boxes, then the two buttons.
+    // Tab order: the four boxes, the two buttons, then round to the tree and
+    // the name box, so that every control is reachable without a mouse.
     QWidget* next = Find<QWidget>("edDatabaseName");
-    for (const char* name : {"edServerName", "edUserName", "edPassWord", "btnSave", "btnTest"}) {
+    for (const char* name : {"edServerName", "edUserName", "edPassWord", "btnSave", "btnTest",
+                             "TreeView1", "edName", "edDatabaseName"}) {
         do {
             next = next->nextInFocusChain();
         } while ((next->focusPolicy() & Qt::TabFocus) == 0);
@@ -331,6 +333,40 @@ TEST_F(MainWindowTest, SaveWritesEncodedValuesAndSaysSo) {
     EXPECT_EQ(cipher.Decrypt(file.ReadAliasField("Alpha", "ServerName")), "srv-Alpha");
     EXPECT_EQ(cipher.Decrypt(file.ReadAliasField("Alpha", "PassWord")), "密碼;x");
     EXPECT_EQ(file.ReadAliasField("Alpha", "DatabaseName").find("new"), std::string::npos);
+}
+
+// Another program changes KVRCFG: the tree follows on its own, the typed
+// text stays, and a save over the other program's change asks first.
+TEST_F(MainWindowTest, AnotherProgramsChangesReachTheWindow) {
+    Open(Section("Alpha", "a") + Section("Beta", "b"));
+    ClickItem(Child(0));
+    Find<QLineEdit>("edDatabaseName")->setText("typed");
+    AliasFile other(dir_.Path());
+    other.DeleteAliasSection("Beta");
+    other.AddAliasHeader("Gamma");
+    other.WriteAliasField("Alpha", "UserName", CEncrpyt().Encrypt("k", "theirs"));
+
+    QTreeWidgetItem* root = tree_->topLevelItem(0);
+    QTRY_COMPARE(root->childCount() == 2 && root->child(1)->text(0) == "Gamma", true);
+    EXPECT_EQ(root->child(0)->text(0), "Alpha");
+    EXPECT_EQ(tree_->currentItem(), root->child(0));
+    EXPECT_EQ(BoxText("edDatabaseName"), "typed");
+
+    BoxSeen seen;
+    AnswerNextModal(
+        [](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+            box->button(QMessageBox::No)->click();
+        },
+        &seen);
+    QTest::mouseClick(Find<QPushButton>("btnSave"), Qt::LeftButton);
+    EXPECT_TRUE(seen.text.contains("[Alpha]"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(CEncrpyt().Decrypt(other.ReadAliasField("Alpha", "UserName")), "theirs");
+    EXPECT_EQ(CEncrpyt().Decrypt(other.ReadAliasField("Alpha", "DatabaseName")), "a");
+    Find<QLineEdit>("edDatabaseName")->setText("a");  // nothing left to ask about on close
 }
 
 TEST_F(MainWindowTest, FieldBoxesTurnAquaWhileFocused) {

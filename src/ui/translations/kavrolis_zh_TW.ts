@@ -59,6 +59,18 @@
         <translation>尚未存檔</translation>
     </message>
     <message>
+        <source>Another program has changed alias [%1] since it was loaded. Overwrite its fields with the ones shown?</source>
+        <translation>其他程式在載入後已修改KVR別名[%1]，是否以畫面上的內容覆蓋？</translation>
+    </message>
+    <message>
+        <source>Alias changed elsewhere</source>
+        <translation>KVR別名已被其他程式修改</translation>
+    </message>
+    <message>
+        <source>Alias [%1] no longer exists: another program deleted or renamed it. Nothing was saved.</source>
+        <translation>KVR別名[%1]已不存在：已被其他程式刪除或改名。未存檔。</translation>
+    </message>
+    <message>
         <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
         <translation>%1太長，無法存檔（最多 %2 個位元組，現為 %3 個）。未寫入任何欄位。</translation>
     </message>

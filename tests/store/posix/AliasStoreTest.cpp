@@ -95,6 +95,20 @@ TEST_F(AliasStoreTest, WholeAliasEqualsFourFieldCalls) {
         EXPECT_EQ(Bytes(), fieldByField);
         EXPECT_EQ(file.ReadAliasFields(alias), stored);
     }
+    // Many aliases in one rewrite: the bytes of the calls one by one, headers
+    // found ignoring letter case, new ones appended.
+    const std::vector<std::pair<std::string, AliasFields>> many = {
+        {"half", stored}, {"New", {"2b15", "", "", ""}}, {"NEW", stored}, {"Test", stored}};
+    test::WriteBytes(Path(), std::string(kFile) + "x\n");
+    for (const auto& [alias, fields] : many) {
+        file.AddAliasHeader(alias);
+        file.WriteAliasFields(alias, fields);
+    }
+    const std::string oneByOne = Bytes();
+    test::WriteBytes(Path(), std::string(kFile) + "x\n");
+    file.WriteAliases(many);
+    EXPECT_EQ(Bytes(), oneByOne);
+
     EXPECT_EQ(FirstUnfitValue({"", std::string(239, 'x'), "", ""}), std::nullopt);
     EXPECT_EQ(FirstUnfitValue({"", std::string(240, 'x'), std::string(240, 'x'), ""}), 1u);
 }

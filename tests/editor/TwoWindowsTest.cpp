@@ -1,0 +1,84 @@
+// Another window or program changing KVRCFG while this window shows it.
+#include "editor/EditorFixture.h"
+
+namespace kvr::test {
+namespace {
+
+using Texts = std::vector<std::u16string>;
+
+TEST_F(EditorTest, SaveAsksBeforeOverwritingAnotherProgramsChange) {
+    Store("a", {"db", "srv", "sa", "pw"});
+    Start();
+    Click(u"a");
+    Store("a", {"db", "srv", "other", "pw"});  // the other window saves first
+    view.text[Box::DatabaseName] = u"mine";
+
+    view.answers = {Answer::No};
+    form->btnSaveClick();
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Question);
+    EXPECT_NE(shown[0].text.find(u"[a]"), std::u16string::npos);
+    EXPECT_EQ(shown[0].icon, Icon::Warning);
+    EXPECT_EQ(shown[0].defaultButton, DefaultButton::No);
+    EXPECT_EQ(AliasFile(workDir).ReadAliasFields("a")[0],
+              CEncrpyt().Encrypt("00:00:00 01/01/2026", "db"));
+
+    view.answers = {Answer::Yes};
+    form->btnSaveClick();
+    EXPECT_EQ(view.Take().back().text, u"存檔完成!!");
+    // What this window wrote is now what it knows: the next save asks nothing.
+    form->btnSaveClick();
+    shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, u"存檔完成!!");
+    Click(u"a");
+    EXPECT_EQ(BoxTexts(), (Texts{u"mine", u"srv", u"sa", u"pw"}));
+}
+
+TEST_F(EditorTest, SaveOfAliasGoneElsewhereDoesNotBringItBack) {
+    Store("a", {"db", "srv", "sa", "pw"});
+    Store("b", {"", "", "", ""});
+    Start();
+    Click(u"a");
+    AliasFile(workDir).RenameAliasHeader("a", "c");  // or deleted: the header is gone
+    view.text[Box::PassWord] = u"typed";
+    const std::string before = FileBytes();
+
+    form->btnSaveClick();
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Message);
+    EXPECT_NE(shown[0].text.find(u"[a]"), std::u16string::npos);
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"b", u"c"}));
+    EXPECT_EQ(view.text[Box::PassWord], u"typed");
+}
+
+TEST_F(EditorTest, TreeFollowsTheFileKeepingSelectionAndTypedTexts) {
+    WriteBytes(FilePath(), "[a]\r\n[b]\r\n[c]\r\n[d]\r\n");
+    Start();
+    view.names = {u"n"};
+    form->pmnNewClick(1);  // this window's own change is not repeated
+    Click(u"c");
+    view.text[Box::UserName] = u"typed, not saved";
+
+    AliasFile other(workDir);
+    other.DeleteAliasSection("a");
+    other.RenameAliasHeader("d", "e");
+    other.AddAliasHeader("f");
+    form->AliasFileChanged();
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"b", u"c", u"n", u"e", u"f"}));
+    EXPECT_EQ(view.NodeText(view.SelectedNode()), u"c");
+    EXPECT_EQ(view.text[Box::UserName], u"typed, not saved");
+    EXPECT_TRUE(view.Take().empty());
+
+    // The shown alias deleted elsewhere: its node goes, the typed texts stay.
+    other.DeleteAliasSection("c");
+    form->AliasFileChanged();
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"b", u"n", u"e", u"f"}));
+    EXPECT_EQ(view.text[Box::UserName], u"typed, not saved");
+}
+
+}  // namespace
+}  // namespace kvr::test
