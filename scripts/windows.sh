@@ -49,4 +49,7 @@ cmake --build "$root/build-win64" -j "$jobs"
 "$wine" wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w
 # The window tests need a display; the core tests do not mind one.
-xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs"
+# A Wine process now and then dies on start-up under load; a test that fails
+# twice in a row is a real failure.
+xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs" \
+  --repeat until-pass:2
