@@ -1,6 +1,7 @@
 #pragma once
 // Private-profile ("INI") files, shaped like the Windows functions of the same
 // names and behaving as they do for everything the program relies on.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,8 +52,20 @@ std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
 // line; a new key goes right after the last non-blank line of the section; a
 // new section goes at the end of the file. Lines written end in CR LF; every
 // other byte of the file is kept as it was. Nothing when a name or the value
-// cannot be written on one line (CR or LF anywhere, "=" in the key).
+// cannot be written on one line (CR or LF anywhere, "=" in the key) or the
+// section's header would not read back as its name.
 std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key, std::string_view value);
+
+// The change WriteProfileValue makes, as one splice of the bytes: `erase`
+// bytes at `at` give way to `insert`. For applying several changes to one
+// buffer in place.
+struct ProfileSplice {
+    std::size_t at = 0;
+    std::size_t erase = 0;
+    std::string insert;
+};
+std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::string_view section,
+                                                std::string_view key, std::string_view value);
 
 }  // namespace kvr::platform

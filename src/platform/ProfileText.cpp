@@ -51,6 +51,17 @@ std::optional<Line> FindSectionHeader(std::string_view file, const IgnoreCaseTex
             --begin;
         }
         bool lineStart = begin == 0 || file[begin - 1] == '\r' || file[begin - 1] == '\n';
+        // Most headers of a large file differ from the wanted one in their
+        // first letters: they are passed over without reading their line.
+        size_t nameStart = bracket + 1;
+        while (nameStart < file.size() && file[nameStart] != '\r' && file[nameStart] != '\n' &&
+               static_cast<unsigned char>(file[nameStart]) <= 0x20) {
+            ++nameStart;
+        }
+        if (!lineStart || section.DiffersAtStart(file.substr(nameStart))) {
+            from = bracket + 1;
+            continue;
+        }
         Line line = LineAt(file, bracket);
         if (lineStart) {
             line.text = file.substr(begin, line.text.size() + (bracket - begin));
@@ -184,8 +195,8 @@ std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
     return values;
 }
 
-std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
-                                             std::string_view key, std::string_view value) {
+std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::string_view section,
+                                                std::string_view key, std::string_view value) {
     section = Trim(section);
     key = Trim(key);
     auto oneLine = [](std::string_view s) { return s.find_first_of("\r\n") == s.npos; };
@@ -196,30 +207,48 @@ std::optional<std::string> WriteProfileValue(std::string_view file, std::string_
     if (ProfileSectionName(keyLine)) {
         return std::nullopt;  // it would read back as a section header
     }
+    // A name ending in the lead byte of a double-byte character would take the
+    // "]" as its trail byte: the header would not read back, and every write
+    // would append the section again.
+    const std::string header = "[" + std::string(section) + "]";
+    if (ProfileSectionName(header) != section) {
+        return std::nullopt;
+    }
 
     Place place = Find(file, section, key);
-    std::string out;
-    out.reserve(file.size() + section.size() + keyLine.size() + 8);
+    ProfileSplice splice;
     if (place.keyFound) {
-        out.append(file.substr(0, place.keyLine.begin));
-        out.append(place.keyName).append("=").append(value).append("\r\n");
-        out.append(file.substr(place.keyLine.next));
+        splice.at = place.keyLine.begin;
+        splice.erase = place.keyLine.next - place.keyLine.begin;
+        splice.insert.append(place.keyName).append("=").append(value).append("\r\n");
     } else if (place.sectionFound) {
-        size_t at = place.afterLastEntry;
-        out.append(file.substr(0, at));
+        splice.at = place.afterLastEntry;
         if (!place.lastEntryEnded) {
-            out.append("\r\n");
+            splice.insert.append("\r\n");
         }
-        out.append(keyLine).append("\r\n");
-        out.append(file.substr(at));
+        splice.insert.append(keyLine).append("\r\n");
     } else {
-        out.append(file);
+        splice.at = file.size();
         if (!file.empty() && file.back() != '\r' && file.back() != '\n') {
-            out.append("\r\n");
+            splice.insert.append("\r\n");
         }
-        out.append("[").append(section).append("]\r\n");
-        out.append(keyLine).append("\r\n");
+        splice.insert.append(header).append("\r\n");
+        splice.insert.append(keyLine).append("\r\n");
     }
+    return splice;
+}
+
+std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
+                                             std::string_view key, std::string_view value) {
+    auto splice = ProfileValueSplice(file, section, key, value);
+    if (!splice) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(file.size() - splice->erase + splice->insert.size());
+    out.append(file.substr(0, splice->at));
+    out.append(splice->insert);
+    out.append(file.substr(splice->at + splice->erase));
     return out;
 }
 

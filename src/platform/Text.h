@@ -28,7 +28,8 @@ bool IsValidAnsi(std::string_view ansi);
 std::optional<std::string> UnicodeToAnsi(std::u16string_view text);
 // The index (in UTF-16 units) of the first character that UnicodeToAnsi
 // cannot store in the code page, a lone surrogate included; npos when it can
-// store them all.
+// store them all. U+FFFD is never stored, in any code page: it stands for
+// bytes that could not be read, and would take their place.
 std::size_t FirstUnstorable(std::u16string_view text);
 inline constexpr std::size_t kAllStorable = std::u16string_view::npos;
 // The character at index as its own text (both halves of a surrogate pair),
@@ -54,6 +55,11 @@ class IgnoreCaseText {
   public:
     explicit IgnoreCaseText(std::string_view text);
     bool Matches(std::string_view other) const;
+    // A quick look at the start of a text that may be the other one (its
+    // end unknown yet): true only when it cannot match, because both begin
+    // with the same run of ASCII characters up to an ASCII character that
+    // differs ignoring case. Looks no further than a CR, an LF or a "]".
+    bool DiffersAtStart(std::string_view start) const;
 
   private:
     std::string text_;

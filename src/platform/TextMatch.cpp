@@ -25,4 +25,23 @@ bool IgnoreCaseText::Matches(std::string_view other) const {
     return FoldCase(other) == folded_;
 }
 
+bool IgnoreCaseText::DiffersAtStart(std::string_view start) const {
+    // In the code pages the program runs under an ASCII byte is a character
+    // of its own, and its folding is one ASCII character: a difference here
+    // is a difference of the folded texts.
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    const size_t n = std::min(start.size(), text_.size());
+    for (size_t i = 0; i < n; ++i) {
+        auto a = static_cast<unsigned char>(text_[i]);
+        auto b = static_cast<unsigned char>(start[i]);
+        if (a >= 0x80 || b >= 0x80 || b == '\r' || b == '\n' || b == ']') {
+            return false;
+        }
+        if (lower(a) != lower(b)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace kvr::platform

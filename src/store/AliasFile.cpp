@@ -51,14 +51,23 @@ std::vector<std::string_view> FieldKeys() {
 
 // The bytes with the four fields written in field order, as four profile
 // writes would leave them; nothing when one cannot be written.
-std::optional<std::string> WithFields(std::string bytes, const std::string& alias,
+std::optional<std::string> WithFields(std::string_view file, const std::string& alias,
                                       const AliasFields& stored) {
+    // One buffer changed in place: a large file is copied once, not once per
+    // field.
+    size_t room = file.size() + alias.size() + 16;
     for (std::size_t i = 0; i < stored.size(); ++i) {
-        auto updated = platform::WriteProfileValue(bytes, alias, kAliasFieldKeys[i], stored[i]);
-        if (!updated) {
+        room += std::string_view(kAliasFieldKeys[i]).size() + stored[i].size() + 8;
+    }
+    std::string bytes;
+    bytes.reserve(room);
+    bytes.assign(file);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        auto splice = platform::ProfileValueSplice(bytes, alias, kAliasFieldKeys[i], stored[i]);
+        if (!splice) {
             return std::nullopt;
         }
-        bytes = std::move(*updated);
+        bytes.replace(splice->at, splice->erase, splice->insert);
     }
     return bytes;
 }
@@ -207,7 +216,8 @@ void AliasFile::EditBytes(Change change) {
     const std::string path = AliasFilePath();
     EditStatus status =
         platform::EditFile(*fs_, path, [&](const std::string* bytes) -> std::optional<std::string> {
-            return change(bytes != nullptr ? *bytes : std::string());
+            static const std::string kMissing;
+            return change(bytes != nullptr ? *bytes : kMissing);
         });
     if (status != EditStatus::Done) {
         throw ProfileError(WithReason(status, "Unable to write to " + path));

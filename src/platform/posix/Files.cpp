@@ -106,12 +106,12 @@ class PosixFileSystem final : public FileSystem {
             bytes.resize(static_cast<size_t>(st.st_size));
         }
         size_t have = 0;
+        char more[4096];  // what the file grew by since fstat, if anything
         for (;;) {
-            if (have == bytes.size()) {
-                bytes.resize(have + 65536);  // grew since fstat
-            }
-            ssize_t n = ::pread(Fd(file), bytes.data() + have, bytes.size() - have,
-                                static_cast<off_t>(have));
+            const bool inPlace = have < bytes.size();
+            char* into = inPlace ? bytes.data() + have : more;
+            size_t room = inPlace ? bytes.size() - have : sizeof more;
+            ssize_t n = ::pread(Fd(file), into, room, static_cast<off_t>(have));
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -120,6 +120,9 @@ class PosixFileSystem final : public FileSystem {
             }
             if (n == 0) {
                 break;
+            }
+            if (!inPlace) {
+                bytes.append(more, static_cast<size_t>(n));
             }
             have += static_cast<size_t>(n);
         }
