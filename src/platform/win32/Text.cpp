@@ -134,12 +134,15 @@ size_t FirstUnstorableIn(unsigned cp, std::u16string_view text) {
         lone =
             IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]) ? CharUnits(text, i) == 1 : false;
     }
-    if (!lost && !lone) {
+    if (!lost && !lone && text.find(u'\uFFFD') == std::u16string_view::npos) {
         return kAllStorable;
     }
     for (size_t i = 0; i < text.size();) {
         size_t n = CharUnits(text, i);
-        if (n == 1 && (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))) {
+        // U+FFFD marks bytes that could not be read: storing it would put
+        // the mark in place of the bytes.
+        if ((n == 1 && (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))) ||
+            text[i] == u'\uFFFD') {
             return i;
         }
         bool missing = false;
