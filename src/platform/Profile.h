@@ -47,7 +47,8 @@ std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
 // line; a new key goes right after the last non-blank line of the section; a
 // new section goes at the end of the file. Lines written end in CR LF; every
 // other byte of the file is kept as it was. Nothing when a name or the value
-// cannot be written on one line (CR or LF anywhere, "=" in the key).
+// cannot be written on one line (CR or LF anywhere, "=" in the key) or the
+// section's header would not read back as its name.
 std::optional<std::string> WriteProfileValue(std::string_view file, std::string_view section,
                                              std::string_view key, std::string_view value);
 

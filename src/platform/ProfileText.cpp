@@ -207,6 +207,13 @@ std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::stri
     if (ProfileSectionName(keyLine)) {
         return std::nullopt;  // it would read back as a section header
     }
+    // A name ending in the lead byte of a double-byte character would take the
+    // "]" as its trail byte: the header would not read back, and every write
+    // would append the section again.
+    const std::string header = "[" + std::string(section) + "]";
+    if (ProfileSectionName(header) != section) {
+        return std::nullopt;
+    }
 
     Place place = Find(file, section, key);
     ProfileSplice splice;
@@ -225,7 +232,7 @@ std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::stri
         if (!file.empty() && file.back() != '\r' && file.back() != '\n') {
             splice.insert.append("\r\n");
         }
-        splice.insert.append("[").append(section).append("]\r\n");
+        splice.insert.append(header).append("\r\n");
         splice.insert.append(keyLine).append("\r\n");
     }
     return splice;

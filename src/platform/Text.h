@@ -28,7 +28,8 @@ bool IsValidAnsi(std::string_view ansi);
 std::optional<std::string> UnicodeToAnsi(std::u16string_view text);
 // The index (in UTF-16 units) of the first character that UnicodeToAnsi
 // cannot store in the code page, a lone surrogate included; npos when it can
-// store them all.
+// store them all. U+FFFD is never stored, in any code page: it stands for
+// bytes that could not be read, and would take their place.
 std::size_t FirstUnstorable(std::u16string_view text);
 inline constexpr std::size_t kAllStorable = std::u16string_view::npos;
 // The character at index as its own text (both halves of a surrogate pair),

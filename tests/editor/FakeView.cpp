@@ -88,6 +88,9 @@ void FakeView::ShowMessageWithDetails(const std::u16string& t, const std::u16str
 
 void FakeView::ShowError(const std::u16string& t) {
     boxes.push_back({ShownBox::Error, t, {}, {}});
+    if (duringError) {
+        duringError();
+    }
 }
 
 Answer FakeView::Ask(const std::u16string& t, const std::u16string& caption, Icon icon,

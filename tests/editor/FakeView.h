@@ -30,6 +30,7 @@ class FakeView : public MainView {
     std::deque<Answer> answers;                       // for Ask; Yes when empty
     std::deque<std::optional<std::u16string>> names;  // for PromptName; cancel when empty
     std::function<void()> duringAsk;                  // runs inside Ask (focus moves)
+    std::function<void()> duringError;                // runs inside ShowError
     std::function<void()> duringWork;                 // runs inside RunWithoutInput
 
     // What was shown

@@ -148,7 +148,17 @@ TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
     // read nor created.
     WriteBytes(dir.File("plain"), "x");
     workDir = dir.File("plain") + "/";
+    // Closing the box re-activates the window on some platforms, from inside
+    // the box (once here, so that a start-up run again does not run for ever).
+    int reactivations = 0;
+    view.duringError = [&] {
+        if (reactivations++ == 0) {
+            form->FormActivate();
+        }
+    };
     Start();
+    view.duringError = nullptr;
+    EXPECT_EQ(published.size(), 1u);
     auto shown = view.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, ShownBox::Error);

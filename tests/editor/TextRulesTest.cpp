@@ -151,6 +151,13 @@ TEST_F(EditorTest, BytesTheCodePageCannotReadAreKept) {
     const std::string before = FileBytes();
     form->btnSaveClick();
     EXPECT_EQ(FileBytes(), before);
+    // A changed box keeping the marks would write them in place of the bytes.
+    const std::u16string shownValue = view.text[Box::DatabaseName];
+    view.text[Box::DatabaseName] += u"x";
+    form->btnSaveClick();
+    EXPECT_TRUE(Contains(ErrorsShown(view), u"U+FFFD"));
+    EXPECT_EQ(FileBytes(), before);
+    view.text[Box::DatabaseName] = shownValue;
     view.text[Box::ServerName] = u"host";
     form->btnSaveClick();
     AliasFile file(workDir);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,15 +48,13 @@ TEST(TextTest, ConversionReportsTheFirstCharacterItCannotStore) {
         {"windows-950", u"数据库", 0},         // simplified forms are not Big5
         {"windows-950", u"ab\U0001F600c", 2},  // both halves of the pair
         {"windows-950", u"résumé", 1},         // é has no Big5 code, not even "e"
-        {"windows-950", u"x\uFFFD", 1},        // a replacement mark is not a character
+        {"windows-950", u"x\uFFFD", 1},
         {"windows-1252", u"café€", kAllStorable},
         {"windows-1252", u"caf\u0119", 3},  // no best fit to "e"
         {"UTF-8", u"数据库\U0001F600", kAllStorable},
-        {"UTF-8",
-         u"ab\xD800"
-         u"c",
-         2},  // a lone surrogate
+        {"UTF-8", std::u16string{u'a', u'b', 0xD800, u'c'}, 2},  // a lone surrogate
         {"UTF-8", u"ab\xDC00", 2},
+        {"UTF-8", u"ab\uFFFD", 2},  // the mark of bytes that could not be read
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Utf16ToUtf8(row.text) + " in " + row.codePage);
@@ -121,6 +120,38 @@ TEST(TextTest, EqualsIgnoreCaseNeverComparesBytes) {
     EXPECT_EQ(AnsiToUnicode("\xA4\x61"), u"兀");
     EXPECT_FALSE(EqualsIgnoreCase("\xA4\x41", "\xA4\x61"));
     EXPECT_FALSE(EqualsIgnoreCase("[\xA4\x41]", "[\xA4\x61]"));
+}
+
+TEST(TextTest, EveryAsciiLetterMatchesItsOtherCase) {
+    for (const char* codePage : {"UTF-8", "windows-950"}) {
+        SCOPED_TRACE(codePage);
+        ScopedCodePage pin(codePage);
+        for (char upper = 'A'; upper <= 'Z'; ++upper) {
+            const std::string name = std::string("[") + upper + "eta]";
+            const std::string lower = std::string("[") + char(upper - 'A' + 'a') + "eta]";
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(EqualsIgnoreCase(name, lower));
+            EXPECT_EQ(FoldCase(name), FoldCase(lower));
+            EXPECT_TRUE(IgnoreCaseText(lower).Matches(name));
+        }
+        // The bytes next to the letters are no letters: "@[" and "`{".
+        EXPECT_FALSE(EqualsIgnoreCase("@[", "`{"));
+        EXPECT_FALSE(IgnoreCaseText("@[").Matches("`{"));
+    }
+}
+
+// Without a locale (the C locale, whose character set is plain ASCII) text is
+// read and written as UTF-8, which holds ASCII and every other character.
+TEST(TextTest, TheCLocaleMeansUtf8) {
+    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+    std::setlocale(LC_CTYPE, "C");
+    {
+        ScopedCodePage system("");
+        EXPECT_EQ(AnsiCodePage(), "UTF-8");
+        EXPECT_EQ(UnicodeToAnsi(u"中文"), kUtf8Chinese);
+        EXPECT_EQ(AnsiToUnicode(kUtf8Chinese), u"中文");
+    }
+    std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 TEST(TextTest, MalformedBytesStayDistinct) {

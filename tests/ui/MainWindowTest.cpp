@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,8 @@ struct BoxSeen {
 // Waits for the next modal window, lets `answer` act on it and closes it.
 // Returns the box's contents through `seen` (when it is a message box).
 void AnswerNextModal(std::function<void(QWidget*)> answer, BoxSeen* seen = nullptr) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QApplication::instance());
+    timer->setObjectName(QStringLiteral("AnswerNextModal"));
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, answer, seen] {
         QWidget* modal = QApplication::activeModalWidget();
@@ -102,15 +105,34 @@ class MainWindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
+        // A test that failed before its box showed must not answer a later box,
+        // and one that left edits behind must not wait on the close question.
+        DropPendingAnswers();
         if (window_) {
+            AnswerNextModal([](QWidget* modal) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                    dialog->reject();
+                } else {
+                    modal->close();
+                }
+            });
             window_->close();
         }
+        DropPendingAnswers();
+    }
+    static void DropPendingAnswers() {
+        qDeleteAll(QApplication::instance()->findChildren<QTimer*>(
+            QStringLiteral("AnswerNextModal"), Qt::FindDirectChildrenOnly));
     }
 
+    // A missing control fails the test that looks for it, not the program:
+    // GoogleTest reports the exception and goes on with the next test.
     template <class T>
     T* Find(const char* name) {
         T* found = window_->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
+        if (found == nullptr) {
+            throw std::runtime_error(std::string("no control named ") + name);
+        }
         return found;
     }
     QString BoxText(const char* name) { return Find<QLineEdit>(name)->text(); }
@@ -412,7 +434,7 @@ TEST_F(MainWindowTest, NewAliasComesFromTheNameDialog) {
         QTest::keyClicks(dialog->Box(), "ignored");
         QTest::keyClick(dialog->Box(), Qt::Key_Escape);
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    Find<QAction>("pmnNew")->trigger();
     EXPECT_EQ(ChildCount(), 1);
 
     // Enter takes the name.
@@ -430,7 +452,7 @@ TEST_F(MainWindowTest, NewAliasComesFromTheNameDialog) {
         QTest::keyClicks(dialog->Box(), "  Gamma ");
         QTest::keyClick(dialog->Box(), Qt::Key_Return);
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnNew")->trigger();
+    Find<QAction>("pmnNew")->trigger();
     QTreeWidgetItem* root = tree_->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 2);
     EXPECT_EQ(root->child(1)->text(0), "Gamma");
@@ -447,7 +469,7 @@ TEST_F(MainWindowTest, DeleteMovesTheSelectionToTheNextNode) {
         EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
         box->button(QMessageBox::Yes)->click();
     });
-    window_->PopupMenu()->findChild<QAction*>("pmnDelete")->trigger();
+    Find<QAction>("pmnDelete")->trigger();
 
     QTreeWidgetItem* root = tree_->topLevelItem(0);
     ASSERT_EQ(root->childCount(), 1);
@@ -569,6 +591,38 @@ TEST_F(MainWindowTest, ConnectionTestBlocksInputAndReportsTheOutcome) {
     }
     ASSERT_FALSE(connectionStrings_.empty());
     EXPECT_NE(connectionStrings_[0].find("server=srv-Alpha;"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ReturnInTheNameBoxRenames) {
+    Open(Section("Alpha", "a"));
+    ClickItem(Child(0));
+    auto* name = Find<QLineEdit>("edName");
+    name->setFocus(Qt::TabFocusReason);
+    name->selectAll();
+    QTest::keyClicks(name, "Beta");
+
+    AnswerNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        box->button(QMessageBox::Yes)->click();
+    });
+    QTest::keyClick(name, Qt::Key_Return);  // the main key, not the keypad's Enter
+
+    EXPECT_EQ(Child(0)->text(0), "Beta");
+    EXPECT_TRUE(AliasFile(dir_.Path()).HasAliasHeader("Beta"));
+}
+
+TEST_F(MainWindowTest, ErrorBoxShowsTheErrorIcon) {
+    Open(Section("Alpha", "a"));
+    ClickItem(Child(0));
+    Find<QLineEdit>("edDatabaseName")->setText(QString(CEncrpyt::kMaxValueLength + 1, 'x'));
+
+    BoxSeen seen;
+    AnswerNextModal(ClickOk, &seen);
+    QTest::mouseClick(Find<QPushButton>("btnSave"), Qt::LeftButton);
+
+    EXPECT_EQ(seen.caption, "Kavrolis");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
 }
 
 // Our own texts come in Traditional Chinese under zh_TW; the system's stay as

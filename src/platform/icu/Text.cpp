@@ -58,6 +58,12 @@ std::string WantedCodePage() {
     return pinnedCodePage.empty() ? SystemCodePage() : pinnedCodePage;
 }
 
+// Every character the code page lacks stops the conversion. ICU's own stop
+// callback lets default-ignorable ones (U+200B, U+FEFF, a soft hyphen, ...)
+// vanish instead, which would store typed text without them.
+void StopOnEveryMissingCharacter(const void*, UConverterFromUnicodeArgs*, const UChar*, int32_t,
+                                 UChar32, UConverterCallbackReason, UErrorCode*) {}
+
 // Bytes that do not form a character of the code page become lone surrogates
 // U+DC80..U+DCFF, one per byte, so that two different malformed texts never
 // decode (and therefore never compare) alike.
@@ -125,7 +131,7 @@ struct Codec {
         strict = ucnv_open(name.c_str(), &err);
         // Fallback mappings (best fit) stay off, as they are by default.
         ucnv_setToUCallBack(strict, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
-        ucnv_setFromUCallBack(strict, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setFromUCallBack(strict, StopOnEveryMissingCharacter, nullptr, nullptr, nullptr, &err);
 
         asciiCompatible = true;
         for (int b = 1; b < 0x80 && asciiCompatible; ++b) {
@@ -229,6 +235,18 @@ StrictResult EncodeStrict(UConverter* cnv, std::u16string_view text) {
     return result;
 }
 
+// EncodeStrict in the code page in force, which also stops at U+FFFD: the
+// mark of bytes that could not be read is no character to store.
+StrictResult EncodeStorable(std::u16string_view text) {
+    const std::size_t mark = text.find(u'\uFFFD');
+    StrictResult result = EncodeStrict(CurrentCodec().strict, text.substr(0, mark));
+    if (result.unstorable == kAllStorable && mark != std::u16string_view::npos) {
+        result.unstorable = mark;
+        result.bytes.clear();
+    }
+    return result;
+}
+
 // The collator of the pinned locale or of the user's. ICU maps the C/POSIX
 // locale to "en_US_POSIX", whose order is that of the code points ("B" before
 // "a"); the system's own comparison never sorts so, so root collation stands
@@ -326,11 +344,11 @@ bool IsValidAnsi(std::string_view ansi) {
 }
 
 std::size_t FirstUnstorable(std::u16string_view text) {
-    return EncodeStrict(CurrentCodec().strict, text).unstorable;
+    return EncodeStorable(text).unstorable;
 }
 
 std::optional<std::string> UnicodeToAnsi(std::u16string_view text) {
-    StrictResult result = EncodeStrict(CurrentCodec().strict, text);
+    StrictResult result = EncodeStorable(text);
     if (result.unstorable != kAllStorable) {
         return std::nullopt;
     }
