@@ -20,6 +20,14 @@ if ((${#missing[@]})); then
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# One version: the package's (debian/changelog) is the project's.
+project_version=$(sed -n 's/^project(Kavrolis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package_version=$(sed -n '1s/^kavrolis (\([^)]*\)).*/\1/p' debian/changelog)
+if [ "$project_version" != "$package_version" ]; then
+  echo "debian/changelog is at $package_version, CMakeLists.txt at $project_version" >&2
+  exit 1
+fi
+
 deb=$(bash scripts/package-deb.sh | tail -n 1)
 echo "== $deb"
 

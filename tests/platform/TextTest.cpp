@@ -132,10 +132,12 @@ TEST(TextTest, EveryAsciiLetterMatchesItsOtherCase) {
             EXPECT_TRUE(EqualsIgnoreCase(name, lower));
             EXPECT_EQ(FoldCase(name), FoldCase(lower));
             EXPECT_TRUE(IgnoreCaseText(lower).Matches(name));
+            EXPECT_FALSE(IgnoreCaseText(lower).DiffersAtStart(name));
         }
         // The bytes next to the letters are no letters: "@[" and "`{".
         EXPECT_FALSE(EqualsIgnoreCase("@[", "`{"));
         EXPECT_FALSE(IgnoreCaseText("@[").Matches("`{"));
+        EXPECT_TRUE(IgnoreCaseText("@[").DiffersAtStart("`{"));
     }
 }
 

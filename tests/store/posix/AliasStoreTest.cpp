@@ -357,6 +357,20 @@ struct FailRow {
     std::string reason;  // after the usual message
 };
 
+// Only a file that does not exist is missing. One that cannot be opened for
+// another reason (here a link that loops) is reported as such, at once, and
+// nothing is made in its place.
+TEST_F(AliasStoreTest, LinkLoopIsNoMissingFile) {
+    fs::create_symlink("KVRCFG", Path());
+    const std::string open = "Cannot open file " + Path();
+    EXPECT_EQ(Message([&] { file.ListAliases(); }), open);
+    EXPECT_EQ(Message([&] { file.AddAliasHeader("A"); }), open);
+    EXPECT_EQ(Message([&] { file.WriteAliasField("A", "UserName", "2b10"); }),
+              "Unable to write to " + Path());
+    EXPECT_TRUE(fs::is_symlink(Path()));
+    EXPECT_EQ(Leftovers(dir.Path()), 0);
+}
+
 TEST_F(AliasStoreTest, FailedCallLeavesTheOldFile) {
     const std::string write = "Unable to write to " + Path();
     const std::vector<FailRow> rows = {
