@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "fixtures/TdsResponder.h"
 
 namespace {

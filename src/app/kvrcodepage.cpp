@@ -12,12 +12,13 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileRegistry.h"
 #include "platform/MachineCodePage.h"
 #include "platform/Text.h"
 
 namespace {
 
-int Show(const kvr::platform::Registry& registry) {
+int Show(const kvr::platform::FileRegistry& registry) {
     using kvr::platform::MachineCodePage;
     std::optional<unsigned> number = kvr::platform::ReadMachineCodePage(registry);
     switch (kvr::platform::UseMachineCodePage(registry)) {
@@ -43,7 +44,7 @@ int Show(const kvr::platform::Registry& registry) {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
-    const kvr::platform::Registry registry;
+    const kvr::platform::FileRegistry registry(kvr::platform::DefaultRegistryFile());
     if (argc == 1) {
         return Show(registry);
     }

@@ -13,12 +13,13 @@
 #include "cli/Check.h"
 #include "cli/Explanation.h"
 #include "cli/Text.h"
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "platform/Console.h"
 #include "platform/Errors.h"
+#include "platform/FileRegistry.h"
 #include "platform/Files.h"
 #include "platform/MachineCodePage.h"
-#include "platform/Registry.h"
 #include "platform/Text.h"
 #include "settings/PublishMachineSettings.h"
 #include "store/Cencrpyt.h"
@@ -557,9 +558,9 @@ int Publish(const std::string& workDir, const std::string& registryFile) {
     if (!std::filesystem::is_directory(std::filesystem::path(workDir), error)) {
         throw FileError("Cannot open folder " + workDir);
     }
-    PublishMachineSettings(workDir, registryFile);
+    const platform::FileRegistry registry(registryFile);
+    PublishMachineSettings(workDir, registry);
     // The publication itself reports nothing: read the value back.
-    platform::Registry registry(registryFile);
     auto value = registry.OpenKey("SOFTWARE", platform::kKeyQueryValue).QueryValue("KVRPath");
     if (!value || *value != platform::StringValue(platform::RegType::Sz, workDir)) {
         throw RegistryError("Cannot publish KVRPath in " + registryFile);
@@ -640,7 +641,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
             call.registry.empty() ? platform::DefaultRegistryFile() : call.registry;
         // The alias file is read in the machine's code page, as every program
         // of ours reads it, whatever the terminal's.
-        if (platform::UseMachineCodePage(platform::Registry(registryFile)) ==
+        if (platform::UseMachineCodePage(platform::FileRegistry(registryFile)) ==
             platform::MachineCodePage::Unknown) {
             Tell(io, "the machine's code page (ACP in " + registryFile +
                          ") is unknown here; using the locale's");

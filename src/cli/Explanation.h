@@ -4,7 +4,7 @@
 // in English otherwise.
 #include <string>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
 
 namespace kvr::cli {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 

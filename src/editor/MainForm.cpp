@@ -197,7 +197,9 @@ std::u16string FailureText(const std::exception& failure) {
 MainFormServices MainFormServices::Machine() {
     MainFormServices s;
     s.currentDirectory = platform::CurrentDirectory;
-    s.publishSettings = [](const std::string& workDir) { PublishMachineSettings(workDir); };
+    s.publishSettings = [](const std::string& workDir) {
+        PublishMachineSettings(workDir, *platform::MachineRegistry());
+    };
     s.openConnection = OpenConnectionOnce;
     s.clock = platform::GetLocalTime;
     return s;
@@ -912,20 +914,40 @@ void MainForm::RenameAlias(const std::u16string& newText) {
         return;
     }
 
-    bool found = false;
+    // The check above and the question took time: the store decides again,
+    // under the file's lock, whether the name is free and the alias still there.
+    AliasFile::RenameResult result;
     try {
-        found = File().RenameAliasHeader(sOldName, newName);
+        result = File().RenameAlias(sOldName, newName);
     } catch (...) {
         RestoreName();
         throw;
     }
-    if (found) {
-        view_.SetNodeText(aliasNode_, Unicode(newName));
-        names_[aliasNode_] = newName;
-        // Later saves go to the renamed section.
-        sAlias = newName;
+    switch (result) {
+        case AliasFile::RenameResult::Renamed:
+            view_.SetNodeText(aliasNode_, Unicode(newName));
+            names_[aliasNode_] = newName;
+            // Later saves go to the renamed section.
+            sAlias = newName;
+            view_.SetNameColour(Colour::Blue);
+            break;
+        case AliasFile::RenameResult::NameTaken:
+            RestoreName();
+            view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
+                                             "Alias [%1] exists already: alias %2 cannot take its "
+                                             "name.")),
+                                 {newText, oldNameText_}));
+            FollowFile();
+            break;
+        case AliasFile::RenameResult::Missing:
+            RestoreName();
+            view_.ShowMessage(Fill(Tr(KVR_TEXT("MainForm",
+                                               "Alias [%1] no longer exists: another program "
+                                               "deleted or renamed it. It was not renamed.")),
+                                   {oldNameText_}));
+            FollowFile();
+            break;
     }
-    view_.SetNameColour(Colour::Blue);
 }
 
 }  // namespace kvr

@@ -10,7 +10,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "editor/Keys.h"
 #include "editor/MainView.h"
 #include "platform/Clock.h"

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "platform/Registry.h"
+#include "platform/FileRegistry.h"
 #include "settings/PublishMachineSettings.h"
 
 int main(int argc, char* argv[]) {
@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     std::string file = argc == 2 ? argv[1] : kvr::platform::DefaultRegistryFile();
-    auto dir = kvr::PublishedWorkDir(file);
+    auto dir = kvr::PublishedWorkDir(kvr::platform::FileRegistry(file));
     if (!dir) {
         return 1;
     }

@@ -129,6 +129,12 @@ bool ReplaceFile(const std::string& path, std::string_view bytes);
 // and the process that made it.
 std::optional<std::int64_t> TemporaryFileOwner(std::string_view entry, std::string_view name);
 
+// Whether a file could be created or replaced at path: its folder is
+// writable, or is missing and could be made in a writable parent.
+bool IsWritableLocation(const std::string& path);
+// Makes the folder of path when it is missing (its parent must exist).
+void MakeFolderOf(const std::string& path);
+
 // The process's current directory, always ending in the path separator.
 std::string CurrentDirectory();
 

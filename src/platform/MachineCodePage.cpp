@@ -41,6 +41,10 @@ std::string CodePageName(unsigned codePage) {
     return codePage == 65001 ? "UTF-8" : "windows-" + std::to_string(codePage);
 }
 
+MachineCodePage UseMachineCodePage() {
+    return UseMachineCodePage(*MachineRegistry());
+}
+
 MachineCodePage UseMachineCodePage(const Registry& registry) {
     std::optional<unsigned> codePage = ReadMachineCodePage(registry);
     if (!codePage) {

@@ -31,6 +31,8 @@ enum class MachineCodePage {
 };
 // What every program of ours does first: makes the machine's code page the one
 // in force.
-MachineCodePage UseMachineCodePage(const Registry& registry = Registry());
+MachineCodePage UseMachineCodePage(const Registry& registry);
+// The same with the machine's own registry.
+MachineCodePage UseMachineCodePage();
 
 }  // namespace kvr::platform

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Files.h"
+
 namespace kvr::platform {
 
 // Copies the value of key in section (or defaultValue when the file, the
@@ -22,6 +24,9 @@ std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view
 // left as it was.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file);
+// The same through the given file system (tests pass one that fails).
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& file, FileSystem& fs);
 
 // The same, over the bytes of a file in memory. Lines end in CR, LF or CR LF.
 // Section and key names match ignoring letter case and surrounding blanks; the

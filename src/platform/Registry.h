@@ -2,16 +2,10 @@
 // The machine's registry, reduced to what the program uses: keys under
 // HKEY_LOCAL_MACHINE opened with an access mask, typed values read whole, and
 // values written whole. The calls mirror RegCreateKeyExA, RegOpenKeyExA,
-// RegQueryValueExA, RegSetValueExA and RegCloseKey.
-//
-// Where the platform has no registry, the keys live in one machine-wide text
-// file in the REGEDIT4 format (the format the Windows registry editor exports
-// and imports): "REGEDIT4", a blank line, then "[HKEY_LOCAL_MACHINE\<key>]"
-// sections of value lines. Lines the program does not change are kept byte for
-// byte; each write rereads the file and replaces it atomically, so values that
-// other programs keep there survive. A file that cannot be read or parsed is
-// never rewritten: opens on it fail.
+// RegQueryValueExA, RegSetValueExA and RegCloseKey. Each backend opens its own
+// keys; callers see only this interface.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,61 +57,54 @@ RegValue StringValue(RegType type, std::string_view text);
 // write fails, as calls through an invalid handle do.
 class RegKey {
   public:
-    RegKey() = default;
-    ~RegKey() = default;
-    RegKey(RegKey&& other) noexcept;
-    RegKey& operator=(RegKey&& other) noexcept;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
+    // What a backend keeps for an open key; destroying it closes the key.
+    class Handle {
+      public:
+        virtual ~Handle() = default;
+        virtual std::optional<RegValue> QueryValue(std::string_view name) const = 0;
+        virtual bool SetValue(std::string_view name, const RegValue& value) = 0;
+    };
 
-    bool IsOpen() const { return open_; }
+    RegKey() = default;
+    explicit RegKey(std::unique_ptr<Handle> handle) : handle_(std::move(handle)) {}
+
+    bool IsOpen() const { return handle_ != nullptr; }
 
     // The value's type and data (RegQueryValueExA). Nothing when the value
     // is missing, the key is not open or was opened without query rights,
-    // or the store cannot be read or parsed at the moment.
+    // or the store cannot be read at the moment.
     std::optional<RegValue> QueryValue(std::string_view name) const;
 
     // Sets a value, replacing one of the same name (RegSetValueExA). False,
     // with nothing changed, when the key is not open, was opened without
-    // set rights, or the store cannot be rewritten.
+    // set rights, or the store cannot be written.
     bool SetValue(std::string_view name, const RegValue& value);
     // A REG_SZ value holding text.
     bool SetStringValue(std::string_view name, std::string_view text);
 
     // RegCloseKey; the destructor does the same.
-    void Close();
+    void Close() { handle_.reset(); }
 
   private:
-    friend class Registry;
-    RegKey(std::string file, std::string path, std::uint32_t access)
-        : file_(std::move(file)), path_(std::move(path)), access_(access), open_(true) {}
-
-    std::string file_;
-    std::string path_;  // the section name, "HKEY_LOCAL_MACHINE\..."
-    std::uint32_t access_ = 0;
-    bool open_ = false;
+    std::unique_ptr<Handle> handle_;
 };
-
-// Where the machine's registry file lives: /etc/kavrolis/registry.reg.
-std::string DefaultRegistryFile();
 
 // Keys under HKEY_LOCAL_MACHINE. Value names and key names match without
-// regard to ASCII letter case, as in the Windows registry.
+// regard to ASCII letter case.
 class Registry {
   public:
-    explicit Registry(std::string file = DefaultRegistryFile());
+    virtual ~Registry() = default;
 
-    // RegCreateKeyExA: opens subKey ("SOFTWARE"), which comes into being
-    // with its first value. Fails when the store cannot be read or parsed,
-    // or, for a mask with write rights, when its location is not writable.
-    RegKey CreateKey(std::string_view subKey, std::uint32_t access) const;
+    // RegCreateKeyExA: opens subKey ("SOFTWARE"), creating it if needed.
+    // Fails (a key that is not open) without the rights the mask asks for.
+    virtual RegKey CreateKey(std::string_view subKey, std::uint32_t access) const = 0;
     // RegOpenKeyExA: opens subKey if it exists.
-    RegKey OpenKey(std::string_view subKey, std::uint32_t access) const;
-
-    const std::string& File() const { return file_; }
-
-  private:
-    std::string file_;
+    virtual RegKey OpenKey(std::string_view subKey, std::uint32_t access) const = 0;
 };
+
+// The machine's own registry: the system's on Windows, where a 32-bit
+// program's keys are in its own view (WOW6432Node on 64-bit Windows); the
+// file /etc/kavrolis/registry.reg elsewhere (see FileRegistry.h).
+std::unique_ptr<Registry> MachineRegistry();
 
 }  // namespace kvr::platform

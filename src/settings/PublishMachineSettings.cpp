@@ -49,14 +49,9 @@ bool NeedsPortValue(const std::optional<platform::RegValue>& value) {
 
 }  // namespace
 
-void PublishMachineSettings(const std::string& workDir) {
-    PublishMachineSettings(workDir, platform::DefaultRegistryFile());
-}
-
-void PublishMachineSettings(const std::string& workDir, const std::string& registryFile) {
+void PublishMachineSettings(const std::string& workDir, const platform::Registry& registry) {
     // Either handle may fail to open, without rights for instance; every
     // step runs all the same and a write through a closed handle just fails.
-    platform::Registry registry(registryFile);
     platform::RegKey writeKey = registry.CreateKey(kKey, platform::kKeyWrite);
     platform::RegKey readKey = OpenForReading(registry);
 
@@ -68,8 +63,7 @@ void PublishMachineSettings(const std::string& workDir, const std::string& regis
     }
 }
 
-std::optional<std::string> PublishedWorkDir(const std::string& registryFile) {
-    platform::Registry registry(registryFile);
+std::optional<std::string> PublishedWorkDir(const platform::Registry& registry) {
     auto value = OpenForReading(registry).QueryValue(kWorkDirValue);
     if (!value ||
         (value->type != platform::RegType::Sz && value->type != platform::RegType::ExpandSz)) {

@@ -4,16 +4,17 @@
 #include <optional>
 #include <string>
 
+#include "platform/Registry.h"
+
 namespace kvr {
 
-// Uses the machine's registry.
-void PublishMachineSettings(const std::string& workDir);
-// Uses the registry kept in registryFile (tests, other machines' layouts).
-void PublishMachineSettings(const std::string& workDir, const std::string& registryFile);
+// Writes to registry (the machine's, platform::MachineRegistry(), in the
+// program). A key or value that cannot be written is left as it is.
+void PublishMachineSettings(const std::string& workDir, const platform::Registry& registry);
 
 // The work directory last published (KVRPath, text up to its first NUL), or
 // nothing when the registry holds none, holds it empty or as another type, or
 // cannot be read.
-std::optional<std::string> PublishedWorkDir(const std::string& registryFile);
+std::optional<std::string> PublishedWorkDir(const platform::Registry& registry);
 
 }  // namespace kvr

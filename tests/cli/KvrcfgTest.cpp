@@ -10,8 +10,8 @@
 
 #include "fixtures/TdsResponder.h"
 #include "fixtures/TempDir.h"
+#include "platform/FileRegistry.h"
 #include "platform/MachineCodePage.h"
-#include "platform/Registry.h"
 #include "store/Cencrpyt.h"
 
 namespace kvr {
@@ -244,7 +244,7 @@ TEST_F(Kvrcfg, KeepsTheMachineCodePageUnderAnyTerminal) {
     // A Big5 machine, driven from a UTF-8 terminal.
     TempDir machine;
     const std::string registry = machine.File("registry.reg");
-    ASSERT_TRUE(platform::WriteMachineCodePage(platform::Registry(registry), 950));
+    ASSERT_TRUE(platform::WriteMachineCodePage(platform::FileRegistry(registry), 950));
     Ok({"--registry", registry, "add", "銷售"});
     Ok({"--registry", registry, "set", "銷售", "--database", "資料庫一"});
     EXPECT_EQ(File().substr(0, 8), "[\xbe\x50\xb0\xe2]\r\n");

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
 
 namespace kvr {

@@ -2,6 +2,7 @@
 
 #include "editor/EditorFixture.h"
 #include "platform/Errors.h"
+#include "platform/FileRegistry.h"
 #include "settings/PublishMachineSettings.h"
 
 namespace kvr::test {
@@ -212,7 +213,9 @@ TEST_F(EditorTest, StartsNormallyWhateverTheRegistryHolds) {
         FakeView screen;
         MainFormServices s;
         s.currentDirectory = [this] { return workDir; };
-        s.publishSettings = [&](const std::string& d) { PublishMachineSettings(d, row.registry); };
+        s.publishSettings = [&](const std::string& d) {
+            PublishMachineSettings(d, platform::FileRegistry(row.registry));
+        };
         MainForm editor(screen, s);
         editor.FormCreate();
         editor.FormActivate();
@@ -223,7 +226,10 @@ TEST_F(EditorTest, StartsNormallyWhateverTheRegistryHolds) {
     // The DWORD stays as it was; the blank ports and the work directory are added.
     const std::string after = ReadBytes(dir.File("dword.reg"));
     EXPECT_NE(after.find("\"Vesk_UDP_Port\"=dword:00001f90\r\n"), std::string::npos);
-    EXPECT_NE(after.find("\"KVRPath\"=\"" + workDir + "\""), std::string::npos);
+    EXPECT_EQ(platform::FileRegistry(dir.File("dword.reg"))
+                  .OpenKey("SOFTWARE", platform::kKeyRead)
+                  .QueryValue("KVRPath"),
+              platform::StringValue(platform::RegType::Sz, workDir));
     EXPECT_NE(after.find("\"Faddokin_UDP_Port\"=\"\""), std::string::npos);
 }
 

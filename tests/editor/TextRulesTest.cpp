@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "editor/EditorFixture.h"
+#include "platform/FileRegistry.h"
 #include "platform/MachineCodePage.h"
 
 namespace kvr::test {
@@ -55,8 +56,9 @@ TEST_F(EditorTest, MachineCodePageKeepsTheFileWhateverTheLocale) {
                    "CodePage]\r\n\"ACP\"=\"" +
                        std::string(row.acp) + "\"\r\n");
         platform::SetAnsiCodePage(row.locale);
-        ASSERT_EQ(platform::UseMachineCodePage(platform::Registry(machine.File("registry.reg"))),
-                  platform::MachineCodePage::InForce);
+        ASSERT_EQ(
+            platform::UseMachineCodePage(platform::FileRegistry(machine.File("registry.reg"))),
+            platform::MachineCodePage::InForce);
         std::remove(FilePath().c_str());
         Store(row.name, {row.value, "srv", "sa", row.value});
         const std::string before = FileBytes();

@@ -80,5 +80,33 @@ TEST_F(EditorTest, TreeFollowsTheFileKeepingSelectionAndTypedTexts) {
     EXPECT_EQ(view.text[Box::UserName], u"typed, not saved");
 }
 
+// Another program acts while the rename question is open: the store decides
+// under its lock, and the window says what happened.
+TEST_F(EditorTest, RenameMeetsChangesMadeDuringItsQuestion) {
+    WriteBytes(FilePath(), "[alpha]\r\n[beta]\r\n");
+    Start();
+    Click(u"alpha");
+    auto rename = [&](const std::u16string& to, std::function<void()> meanwhile) {
+        form->edNameEnter();
+        view.text[Box::Name] = to;
+        view.duringAsk = std::move(meanwhile);
+        form->edNameKeyDown(13);
+        view.duringAsk = nullptr;
+        return view.Take();
+    };
+    auto shown = rename(u"gamma", [&] { AliasFile(workDir).AddAliasHeader("gamma"); });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].kind, ShownBox::Error);
+    EXPECT_EQ(FileBytes(), "[alpha]\r\n[beta]\r\n[gamma]\r\n");
+    EXPECT_EQ(view.text[Box::Name], u"alpha");
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"alpha", u"beta", u"gamma"}));
+
+    shown = rename(u"delta", [&] { AliasFile(workDir).DeleteAliasSection("alpha"); });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].kind, ShownBox::Message);
+    EXPECT_EQ(FileBytes(), "[beta]\r\n[gamma]\r\n");
+    EXPECT_EQ(view.ChildTexts(), (Texts{u"beta", u"gamma"}));
+}
+
 }  // namespace
 }  // namespace kvr::test

@@ -6,6 +6,7 @@
 
 #include "fixtures/CodePage.h"
 #include "fixtures/TempDir.h"
+#include "platform/FileRegistry.h"
 #include "platform/Text.h"
 
 namespace kvr::platform {
@@ -51,14 +52,14 @@ TEST(MachineCodePageTest, RegistryValueDecidesTheCodePage) {
         if (!row.bytes.empty()) {
             WriteBytes(file, row.bytes);
         }
-        EXPECT_EQ(UseMachineCodePage(Registry(file)), row.outcome);
+        EXPECT_EQ(UseMachineCodePage(FileRegistry(file)), row.outcome);
         EXPECT_EQ(AnsiToUnicode(row.decodes), u"中");
     }
 
     // What the administrator's command writes is what the programs read.
-    ASSERT_TRUE(WriteMachineCodePage(Registry(file), 1252));
-    EXPECT_EQ(ReadMachineCodePage(Registry(file)), 1252u);
-    EXPECT_EQ(UseMachineCodePage(Registry(file)), MachineCodePage::InForce);
+    ASSERT_TRUE(WriteMachineCodePage(FileRegistry(file), 1252));
+    EXPECT_EQ(ReadMachineCodePage(FileRegistry(file)), 1252u);
+    EXPECT_EQ(UseMachineCodePage(FileRegistry(file)), MachineCodePage::InForce);
     EXPECT_EQ(UnicodeToAnsi(u"é"), "\xE9");
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fixtures/CodePage.h"
-#include "fixtures/DeepFolder.h"
+#include "fixtures/FailingFileSystem.h"
 #include "fixtures/TempDir.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -157,10 +157,11 @@ TEST(ProfileTest, FailedWritesLeaveTheFile) {
     EXPECT_FALSE(WritePrivateProfileString("A", "k", "v", dir.File("plain") + "/conf"));
 
     // Readable, but no temporary file can be made beside it.
-    const std::string deep = test::DeepFolder(dir, "conf") + "conf";
-    test::WriteBytes(deep, "[A]\nk=1\n");
-    EXPECT_FALSE(WritePrivateProfileString("A", "k", "2", deep));
-    EXPECT_EQ(test::ReadBytes(deep), "[A]\nk=1\n");
+    const std::string conf = dir.File("readable");
+    test::WriteBytes(conf, "[A]\nk=1\n");
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::CreateNew);
+    EXPECT_FALSE(WritePrivateProfileString("A", "k", "2", conf, failing));
+    EXPECT_EQ(test::ReadBytes(conf), "[A]\nk=1\n");
 }
 
 }  // namespace

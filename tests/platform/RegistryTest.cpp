@@ -1,4 +1,4 @@
-#include "platform/Registry.h"
+#include "platform/FileRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -69,14 +69,14 @@ TEST(RegistryTest, ValuesComeBackWithTheirTypesAndBytes) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     {
-        RegKey key = Registry(file).CreateKey("SOFTWARE", kKeyWrite);
+        RegKey key = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite);
         ASSERT_TRUE(key.IsOpen());
         for (const Row& row : rows) {
             SCOPED_TRACE(row.label);
             EXPECT_TRUE(key.SetValue(row.name, row.value));
         }
     }
-    RegKey key = Registry(file).OpenKey("software", kKeyRead);
+    RegKey key = FileRegistry(file).OpenKey("software", kKeyRead);
     ASSERT_TRUE(key.IsOpen());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -101,7 +101,7 @@ TEST(RegistryTest, ValuesComeBackWithTheirTypesAndBytes) {
 TEST(RegistryTest, WritesTheRegistryEditorsLayout) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
-    RegKey key = Registry(file).CreateKey("SOFTWARE", kKeyWrite);
+    RegKey key = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite);
     ASSERT_TRUE(key.SetStringValue("KVRPath", "C:\\Work \"A\"\\"));
     ASSERT_TRUE(key.SetValue("Port", Raw(RegType::Dword, std::string("\x39\x30\x00\x00", 4))));
     ASSERT_TRUE(key.SetValue("Path", StringValue(RegType::ExpandSz, "%A%")));
@@ -135,7 +135,7 @@ TEST(RegistryTest, ReadsAnExportWithUnixLineEndsAndContinuations) {
                "\"N\"=dword:FFFFFFFF\n"
                "\"Last\"=\"1\"\n"
                "\"last\"=\"2\"\n");
-    RegKey key = Registry(file).OpenKey("SOFTWARE", kKeyQueryValue);
+    RegKey key = FileRegistry(file).OpenKey("SOFTWARE", kKeyQueryValue);
     ASSERT_TRUE(key.IsOpen());
     EXPECT_EQ(key.QueryValue(""), StringValue(RegType::Sz, "root"));
     EXPECT_EQ(key.QueryValue("SPACED"), StringValue(RegType::Sz, "x"));
@@ -146,7 +146,7 @@ TEST(RegistryTest, ReadsAnExportWithUnixLineEndsAndContinuations) {
     EXPECT_EQ(key.QueryValue("Missing"), std::nullopt);
 
     // What is added follows the file's own line ends.
-    RegKey writer = Registry(file).CreateKey("SOFTWARE", kKeyWrite);
+    RegKey writer = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite);
     ASSERT_TRUE(writer.SetStringValue("New", "v"));
     EXPECT_TRUE(ReadBytes(file).ends_with("\"last\"=\"2\"\n\"New\"=\"v\"\n"));
 }
@@ -171,7 +171,7 @@ TEST(RegistryTest, KeepsEveryOtherLineByteForByte) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     WriteBytes(file, before);
-    RegKey key = Registry(file).CreateKey("SOFTWARE", kKeyWrite);
+    RegKey key = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite);
     ASSERT_TRUE(key.IsOpen());
     ASSERT_TRUE(key.SetStringValue("KVRPath", "new"));
     ASSERT_TRUE(key.SetStringValue("Added", ""));
@@ -182,7 +182,7 @@ TEST(RegistryTest, KeepsEveryOtherLineByteForByte) {
     EXPECT_EQ(ReadBytes(file), after);
 
     // A key of its own is appended after a file that ends without a line end.
-    RegKey other = Registry(file).CreateKey("SOFTWARE\\New", kKeyWrite);
+    RegKey other = FileRegistry(file).CreateKey("SOFTWARE\\New", kKeyWrite);
     ASSERT_TRUE(other.SetStringValue("A", "b"));
     EXPECT_EQ(ReadBytes(file),
               after + "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\New]\r\n\"A\"=\"b\"\r\n\r\n");
@@ -212,7 +212,7 @@ TEST(RegistryTest, FilesItCannotUnderstandAreNeverRewritten) {
         TempDir dir;
         std::string file = dir.File("registry.reg");
         WriteBytes(file, row.bytes);
-        Registry registry(file);
+        FileRegistry registry(file);
         EXPECT_FALSE(registry.OpenKey("SOFTWARE", kKeyRead).IsOpen());
         RegKey key = registry.CreateKey("SOFTWARE", kKeyWrite);
         EXPECT_FALSE(key.IsOpen());
@@ -227,7 +227,7 @@ TEST(RegistryTest, DamageInAnotherKeyDoesNotMatter) {
     WriteBytes(file,
                "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\nstray\r\n\"B\"=\"\r\n"
                "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\"A\"=\"1\"\r\n");
-    RegKey key = Registry(file).CreateKey("SOFTWARE", kKeyWrite | kKeyQueryValue);
+    RegKey key = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite | kKeyQueryValue);
     ASSERT_TRUE(key.IsOpen());
     EXPECT_TRUE(key.SetStringValue("A", "2"));
     EXPECT_EQ(key.QueryValue("A"), StringValue(RegType::Sz, "2"));
@@ -236,10 +236,11 @@ TEST(RegistryTest, DamageInAnotherKeyDoesNotMatter) {
 TEST(RegistryTest, HandlesDoOnlyWhatTheirAccessAllows) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
-    Registry registry(file);
+    FileRegistry registry(file);
     RegKey writer = registry.CreateKey("SOFTWARE", kKeyWrite);
     ASSERT_TRUE(writer.IsOpen());
-    EXPECT_FALSE(Registry(file).OpenKey("SOFTWARE", kKeyRead).IsOpen()) << "no key before a value";
+    EXPECT_FALSE(FileRegistry(file).OpenKey("SOFTWARE", kKeyRead).IsOpen())
+        << "no key before a value";
     ASSERT_TRUE(writer.SetStringValue("A", "1"));
     EXPECT_EQ(writer.QueryValue("A"), std::nullopt) << "a write handle cannot read";
 
@@ -261,12 +262,13 @@ TEST(RegistryTest, HandlesDoOnlyWhatTheirAccessAllows) {
 TEST(RegistryTest, MakesItsOwnFolderButNothingAbove) {
     TempDir dir;
     std::string file = dir.File("kavrolis/registry.reg");
-    RegKey key = Registry(file).CreateKey("SOFTWARE", kKeyWrite);
+    RegKey key = FileRegistry(file).CreateKey("SOFTWARE", kKeyWrite);
     ASSERT_TRUE(key.IsOpen());
     EXPECT_TRUE(key.SetStringValue("A", "1"));
     EXPECT_FALSE(ReadBytes(file).empty());
 
-    EXPECT_FALSE(Registry(dir.File("a/b/registry.reg")).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
+    EXPECT_FALSE(
+        FileRegistry(dir.File("a/b/registry.reg")).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
 }
 
 TEST(RegistryTest, UnwritableLocationsRefuseWrites) {
@@ -275,14 +277,14 @@ TEST(RegistryTest, UnwritableLocationsRefuseWrites) {
     // folder should be, or a folder where the file should be, does.
     WriteBytes(dir.File("plain"), "x");
     std::string underFile = dir.File("plain/registry.reg");
-    EXPECT_FALSE(Registry(underFile).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
-    EXPECT_FALSE(Registry(underFile).OpenKey("SOFTWARE", kKeyRead).IsOpen());
+    EXPECT_FALSE(FileRegistry(underFile).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
+    EXPECT_FALSE(FileRegistry(underFile).OpenKey("SOFTWARE", kKeyRead).IsOpen());
     EXPECT_EQ(ReadBytes(dir.File("plain")), "x");
 
     std::string folder = dir.File("folder.reg");
     ASSERT_TRUE(std::filesystem::create_directory(folder));
-    EXPECT_FALSE(Registry(folder).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
-    EXPECT_FALSE(Registry(folder).OpenKey("SOFTWARE", kKeyRead).IsOpen());
+    EXPECT_FALSE(FileRegistry(folder).CreateKey("SOFTWARE", kKeyWrite).IsOpen());
+    EXPECT_FALSE(FileRegistry(folder).OpenKey("SOFTWARE", kKeyRead).IsOpen());
 }
 
 }  // namespace

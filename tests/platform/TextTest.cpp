@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 #include <thread>
 #include <vector>
@@ -133,25 +132,13 @@ TEST(TextTest, EveryAsciiLetterMatchesItsOtherCase) {
             EXPECT_TRUE(EqualsIgnoreCase(name, lower));
             EXPECT_EQ(FoldCase(name), FoldCase(lower));
             EXPECT_TRUE(IgnoreCaseText(lower).Matches(name));
+            EXPECT_FALSE(IgnoreCaseText(lower).DiffersAtStart(name));
         }
         // The bytes next to the letters are no letters: "@[" and "`{".
         EXPECT_FALSE(EqualsIgnoreCase("@[", "`{"));
         EXPECT_FALSE(IgnoreCaseText("@[").Matches("`{"));
+        EXPECT_TRUE(IgnoreCaseText("@[").DiffersAtStart("`{"));
     }
-}
-
-// Without a locale (the C locale, whose character set is plain ASCII) text is
-// read and written as UTF-8, which holds ASCII and every other character.
-TEST(TextTest, TheCLocaleMeansUtf8) {
-    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-    std::setlocale(LC_CTYPE, "C");
-    {
-        ScopedCodePage system("");
-        EXPECT_EQ(AnsiCodePage(), "UTF-8");
-        EXPECT_EQ(UnicodeToAnsi(u"中文"), kUtf8Chinese);
-        EXPECT_EQ(AnsiToUnicode(kUtf8Chinese), u"中文");
-    }
-    std::setlocale(LC_CTYPE, saved.c_str());
 }
 
 TEST(TextTest, MalformedBytesStayDistinct) {

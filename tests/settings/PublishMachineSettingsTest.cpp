@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fixtures/TempDir.h"
-#include "platform/Registry.h"
+#include "platform/FileRegistry.h"
 
 namespace kvr {
 namespace {
@@ -24,13 +24,13 @@ const char* const kPorts[] = {"Plovar_UDP_Port",  "Vesk_UDP_Port",   "Temlor_UDP
                               "Grunvel_UDP_Port", "Saumid_UDP_Port", "Faddokin_UDP_Port"};
 
 std::optional<RegValue> Query(const std::string& file, const char* name) {
-    return platform::Registry(file).OpenKey("SOFTWARE", platform::kKeyRead).QueryValue(name);
+    return platform::FileRegistry(file).OpenKey("SOFTWARE", platform::kKeyRead).QueryValue(name);
 }
 
 TEST(PublishMachineSettingsTest, FillsAnEmptyRegistry) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
-    EXPECT_NO_THROW(PublishMachineSettings("/srv/kavrolis/", file));
+    EXPECT_NO_THROW(PublishMachineSettings("/srv/kavrolis/", platform::FileRegistry(file)));
     EXPECT_EQ(ReadBytes(file),
               "REGEDIT4\r\n"
               "\r\n"
@@ -45,7 +45,7 @@ TEST(PublishMachineSettingsTest, FillsAnEmptyRegistry) {
               "\r\n");
 
     // The next start moves the work directory and leaves the ports as they are.
-    PublishMachineSettings("C:\\Kavrolis\\", file);
+    PublishMachineSettings("C:\\Kavrolis\\", platform::FileRegistry(file));
     EXPECT_EQ(Query(file, "KVRPath"), StringValue(RegType::Sz, "C:\\Kavrolis\\"));
     for (const char* port : kPorts) {
         SCOPED_TRACE(port);
@@ -81,12 +81,12 @@ TEST(PublishMachineSettingsTest, WritesOnlyBlankPortValues) {
         TempDir dir;
         std::string file = dir.File("registry.reg");
         {
-            auto key = platform::Registry(file).CreateKey("SOFTWARE", platform::kKeyWrite);
+            auto key = platform::FileRegistry(file).CreateKey("SOFTWARE", platform::kKeyWrite);
             for (const char* port : kPorts) {
                 ASSERT_TRUE(key.SetValue(port, row.before));
             }
         }
-        EXPECT_NO_THROW(PublishMachineSettings("/w/", file));
+        EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(file)));
         for (const char* port : kPorts) {
             SCOPED_TRACE(port);
             EXPECT_EQ(Query(file, port), row.after);
@@ -110,7 +110,7 @@ TEST(PublishMachineSettingsTest, OtherProgramsValuesSurvive) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     WriteBytes(file, others);
-    PublishMachineSettings("/w/", file);
+    PublishMachineSettings("/w/", platform::FileRegistry(file));
     EXPECT_EQ(ReadBytes(file), others +
                                    "\"KVRPath\"=\"/w/\"\r\n"
                                    "\"Plovar_UDP_Port\"=\"\"\r\n"
@@ -124,7 +124,7 @@ TEST(PublishMachineSettingsTest, AWorkDirectoryCannotForgeLines) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
     const std::string workDir = "/tmp/a\"\r\n\"Plovar_UDP_Port\"=\"9\\/";
-    PublishMachineSettings(workDir, file);
+    PublishMachineSettings(workDir, platform::FileRegistry(file));
     EXPECT_EQ(Query(file, "KVRPath"), StringValue(RegType::Sz, workDir));
     EXPECT_EQ(Query(file, "Plovar_UDP_Port"), StringValue(RegType::Sz, ""));
 }
@@ -139,10 +139,11 @@ TEST(PublishMachineSettingsTest, LeavesWhatItCannotWriteAlone) {
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\"Vesk_UDP_Port\"=\"\r\n";
     WriteBytes(dir.File("damaged.reg"), damaged);
 
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("plain/registry.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("folder.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("corrupt.reg")));
-    EXPECT_NO_THROW(PublishMachineSettings("/w/", dir.File("damaged.reg")));
+    EXPECT_NO_THROW(
+        PublishMachineSettings("/w/", platform::FileRegistry(dir.File("plain/registry.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("folder.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("corrupt.reg"))));
+    EXPECT_NO_THROW(PublishMachineSettings("/w/", platform::FileRegistry(dir.File("damaged.reg"))));
 
     EXPECT_EQ(ReadBytes(dir.File("plain")), "x");
     EXPECT_EQ(ReadBytes(dir.File("corrupt.reg")), unparsable);
@@ -154,9 +155,10 @@ TEST(PublishMachineSettingsTest, LeavesWhatItCannotWriteAlone) {
 TEST(PublishMachineSettingsTest, ReadsBackThePublishedWorkDir) {
     TempDir dir;
     std::string file = dir.File("registry.reg");
-    EXPECT_EQ(PublishedWorkDir(file), std::nullopt);
-    PublishMachineSettings("/srv/a \"b\\/", file);
-    EXPECT_EQ(PublishedWorkDir(file), "/srv/a \"b\\/");
+    const platform::FileRegistry registry(file);
+    EXPECT_EQ(PublishedWorkDir(registry), std::nullopt);
+    PublishMachineSettings("/srv/a \"b\\/", registry);
+    EXPECT_EQ(PublishedWorkDir(registry), "/srv/a \"b\\/");
 
     const std::string head = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n";
     const std::pair<const char*, std::string> none[] = {
@@ -169,10 +171,10 @@ TEST(PublishMachineSettingsTest, ReadsBackThePublishedWorkDir) {
     for (const auto& [label, bytes] : none) {
         SCOPED_TRACE(label);
         WriteBytes(file, bytes);
-        EXPECT_EQ(PublishedWorkDir(file), std::nullopt);
+        EXPECT_EQ(PublishedWorkDir(registry), std::nullopt);
     }
     WriteBytes(file, head + "\"kvrpath\"=hex(2):2f,78,2f,00\r\n");
-    EXPECT_EQ(PublishedWorkDir(file), "/x/");
+    EXPECT_EQ(PublishedWorkDir(registry), "/x/");
 }
 
 }  // namespace

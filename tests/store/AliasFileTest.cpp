@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fixtures/CodePage.h"
-#include "fixtures/DeepFolder.h"
+#include "fixtures/FailingFileSystem.h"
 #include "fixtures/TempDir.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -237,7 +237,8 @@ TEST(AliasFileErrorTest, MissingFileThatCannotBeCreated) {
 
 TEST(AliasFileErrorTest, FailedRewritesLeaveTheOldFile) {
     test::TempDir dir;
-    AliasFile file(test::DeepFolder(dir, "KVRCFG"));
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::CreateNew);
+    AliasFile file(dir.Path(), failing);
     const std::string before = "[A]\nDatabaseName=2b11\n[B]\n";
     test::WriteBytes(file.AliasFilePath(), before);
     const std::string create = "Cannot create file " + file.AliasFilePath();

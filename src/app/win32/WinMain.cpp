@@ -55,7 +55,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         kvr::MainFormServices services = kvr::MainFormServices::Machine();
         services.publishSettings = kvr::CheckedPublication(
             services.publishSettings,
-            [] { return kvr::PublishedWorkDir(kvr::platform::DefaultRegistryFile()); },
+            [] { return kvr::PublishedWorkDir(*kvr::platform::MachineRegistry()); },
             [&view](kvr::SourceText text) {
                 return view != nullptr ? view->Translate(text)
                                        : kvr::platform::Utf8ToUtf16(text.text);

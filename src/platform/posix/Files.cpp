@@ -283,6 +283,41 @@ FileSystem& MachineFileSystem() {
     return fs;
 }
 
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+bool IsWritableLocation(const std::string& path) {
+    std::string folder = FolderOf(path);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0) {
+        return IsWritableFolder(folder);
+    }
+    return errno == ENOENT && IsWritableFolder(FolderOf(folder));
+}
+
+void MakeFolderOf(const std::string& path) {
+    std::string folder = FolderOf(path);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 && errno == ENOENT) {
+        ::mkdir(folder.c_str(), 0755);
+    }
+}
+
 std::string CurrentDirectory() {
     std::string dir;
     if (char* cwd = ::getcwd(nullptr, 0)) {

@@ -71,6 +71,10 @@
         <translation>KVR別名[%1]已不存在：已被其他程式刪除或改名。未存檔。</translation>
     </message>
     <message>
+        <source>Alias [%1] no longer exists: another program deleted or renamed it. It was not renamed.</source>
+        <translation>KVR別名[%1]已不存在：已被其他程式刪除或改名。未更改名稱。</translation>
+    </message>
+    <message>
         <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
         <translation>%1太長，無法存檔（最多 %2 個位元組，現為 %3 個）。未寫入任何欄位。</translation>
     </message>

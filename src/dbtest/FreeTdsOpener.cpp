@@ -1,25 +1,18 @@
 // One open and close of a SQL Server connection through FreeTDS's DB-Library.
 //
-// The open runs on a worker thread and the caller waits for it at most the
-// login timeout plus half a second: FreeTDS honours its login timeout for the
-// login itself, but not for everything before it (the SQL Server Browser lookup
-// of host\instance takes its own 16 s). A worker that outlives its caller
-// finishes on its own, closes what it opened and touches nothing of the
-// caller's; it shares only a reference-counted slot for its result.
+// The open runs under OpenWithin's watchdog: FreeTDS honours its login
+// timeout for the login itself, but not for everything before it (the SQL
+// Server Browser lookup of host\instance takes its own 16 s).
 #include <sybfront.h>  // must precede sybdb.h
 
 #include <sybdb.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
 
 namespace kvr {
@@ -202,13 +195,6 @@ ConnectionOutcome OpenOnThisThread(const Target& target) {
     return outcome;
 }
 
-struct Attempt {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    ConnectionOutcome outcome;
-};
-
 ConnectionOutcome Fail(std::string detail, FailureReason reason = FailureReason::Other) {
     return {false, std::move(detail), reason};
 }
@@ -246,28 +232,7 @@ ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
         return Fail(e.what());
     }
 
-    auto attempt = std::make_shared<Attempt>();
-    try {
-        std::thread([attempt, target] {
-            ConnectionOutcome outcome = OpenOnThisThread(target);
-            std::lock_guard lock(attempt->mutex);
-            attempt->outcome = std::move(outcome);
-            attempt->done = true;
-            attempt->finished.notify_all();
-        }).detach();
-    } catch (const std::system_error& e) {
-        return Fail(std::string("The connection test could not start: ") + e.what());
-    }
-
-    const auto deadline =
-        std::chrono::seconds(target.timeoutSeconds) + std::chrono::milliseconds(500);
-    std::unique_lock lock(attempt->mutex);
-    if (!attempt->finished.wait_for(lock, deadline, [&] { return attempt->done; })) {
-        return Fail("The server did not answer within " + std::to_string(target.timeoutSeconds) +
-                        (target.timeoutSeconds == 1 ? " second." : " seconds."),
-                    FailureReason::Timeout);
-    }
-    return attempt->outcome;
+    return OpenWithin(target.timeoutSeconds, [target] { return OpenOnThisThread(target); });
 }
 
 }  // namespace kvr

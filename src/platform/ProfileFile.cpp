@@ -1,5 +1,6 @@
-// The profile functions on this system: whole-file reads and atomic rewrites
-// around the in-memory parser of ProfileText.cpp; writes are one EditFile.
+// The profile functions, the same on every system: whole-file reads and atomic
+// rewrites around the in-memory parser of ProfileText.cpp; writes are one
+// EditFile.
 #include <algorithm>
 #include <cstring>
 
@@ -29,10 +30,15 @@ std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file) {
+    return WritePrivateProfileString(section, key, value, file, MachineFileSystem());
+}
+
+bool WritePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::string& file, FileSystem& fs) {
     // Read and rewritten under the file's lock; a file that exists but cannot
     // be read is never replaced by one holding only the new value.
     bool written = false;
-    EditStatus status = EditFile(file, [&](const std::string* bytes) {
+    EditStatus status = EditFile(fs, file, [&](const std::string* bytes) {
         auto updated = WriteProfileValue(bytes ? *bytes : std::string(), section, key, value);
         written = updated.has_value();
         return updated;

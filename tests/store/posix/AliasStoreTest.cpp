@@ -17,7 +17,7 @@
 #include "fixtures/FailingFileSystem.h"
 #include "fixtures/TempDir.h"
 #include "platform/Errors.h"
-#include "platform/Registry.h"
+#include "platform/FileRegistry.h"
 #include "store/AliasFile.h"
 
 namespace kvr {
@@ -233,7 +233,7 @@ TEST_F(AliasStoreTest, RewriteKeepsOwnerGroupAndMode) {
     ASSERT_EQ(::chmod(registry.c_str(), 0604), 0);
 
     file.WriteAliasFields("Test", {"2b11", "2b12", "2b13", "2b14"});
-    platform::Registry(registry)
+    platform::FileRegistry(registry)
         .CreateKey("SOFTWARE", platform::kKeyWrite)
         .SetStringValue("KVRPath", "/w/");
     for (const auto& [path, mode] : {std::pair{Path(), 0640u}, std::pair{registry, 0604u}}) {
@@ -345,7 +345,7 @@ TEST_F(AliasStoreTest, LinksReadOnlyFilesAndFifos) {
     EXPECT_EQ(Message([&] { file.AddAliasHeader("A"); }), "Cannot open file " + Path());
     EXPECT_EQ(Message([&] { file.WriteAliasFields("A", {"", "", "", ""}); }), write);
     EXPECT_EQ(file.ReadAliasFields("A"), AliasFields{});
-    platform::Registry machine(registry);
+    platform::FileRegistry machine(registry);
     EXPECT_FALSE(machine.CreateKey("SOFTWARE", platform::kKeyWrite).IsOpen());
     EXPECT_FALSE(machine.OpenKey("SOFTWARE", platform::kKeyRead).IsOpen());
     ::alarm(0);
@@ -356,6 +356,20 @@ struct FailRow {
     Call call;
     std::string reason;  // after the usual message
 };
+
+// Only a file that does not exist is missing. One that cannot be opened for
+// another reason (here a link that loops) is reported as such, at once, and
+// nothing is made in its place.
+TEST_F(AliasStoreTest, LinkLoopIsNoMissingFile) {
+    fs::create_symlink("KVRCFG", Path());
+    const std::string open = "Cannot open file " + Path();
+    EXPECT_EQ(Message([&] { file.ListAliases(); }), open);
+    EXPECT_EQ(Message([&] { file.AddAliasHeader("A"); }), open);
+    EXPECT_EQ(Message([&] { file.WriteAliasField("A", "UserName", "2b10"); }),
+              "Unable to write to " + Path());
+    EXPECT_TRUE(fs::is_symlink(Path()));
+    EXPECT_EQ(Leftovers(dir.Path()), 0);
+}
 
 TEST_F(AliasStoreTest, FailedCallLeavesTheOldFile) {
     const std::string write = "Unable to write to " + Path();

@@ -6,7 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "dbtest/ConnectionTest.h"
+#include "dbtest/ConnectionOpener.h"
+#include "dbtest/ConnectionString.h"
 #include "fixtures/TdsResponder.h"
 
 namespace kvr {

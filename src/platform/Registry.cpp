@@ -1,0 +1,23 @@
+#include "platform/Registry.h"
+
+namespace kvr::platform {
+
+RegValue StringValue(RegType type, std::string_view text) {
+    std::string data(text);
+    data += '\0';
+    return {type, std::move(data)};
+}
+
+std::optional<RegValue> RegKey::QueryValue(std::string_view name) const {
+    return handle_ ? handle_->QueryValue(name) : std::nullopt;
+}
+
+bool RegKey::SetValue(std::string_view name, const RegValue& value) {
+    return handle_ && handle_->SetValue(name, value);
+}
+
+bool RegKey::SetStringValue(std::string_view name, std::string_view text) {
+    return SetValue(name, StringValue(RegType::Sz, text));
+}
+
+}  // namespace kvr::platform

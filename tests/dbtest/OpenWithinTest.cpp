@@ -1,0 +1,27 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "dbtest/ConnectionOpener.h"
+
+namespace kvr {
+namespace {
+
+// A driver that never comes back must not hold the window: the caller gets
+// its failure at the timeout, and the late open finishes harmlessly.
+TEST(OpenWithin, BoundsAnOpenThatHangs) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto outcome = OpenWithin(1, [] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        return ConnectionOutcome{true, {}};
+    });
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_EQ(outcome.detail, "The server did not answer within 1 second.");
+    EXPECT_LT(seconds, 2.5);
+}
+
+}  // namespace
+}  // namespace kvr
