@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <istream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <set>
@@ -553,17 +554,30 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
     return kDone;
 }
 
-int Publish(const std::string& workDir, const std::string& registryFile) {
+// The registry --registry names (a file), else the machine's own.
+struct RegistryChoice {
+    std::unique_ptr<platform::Registry> registry;
+    std::string name;  // for messages
+};
+
+RegistryChoice ChooseRegistry(const std::string& file) {
+    if (file.empty()) {
+        return {platform::MachineRegistry(), "the machine's registry"};
+    }
+    return {std::make_unique<platform::FileRegistry>(file), file};
+}
+
+int Publish(const std::string& workDir, const RegistryChoice& choice) {
     std::error_code error;
     if (!std::filesystem::is_directory(std::filesystem::path(workDir), error)) {
         throw FileError("Cannot open folder " + workDir);
     }
-    const platform::FileRegistry registry(registryFile);
+    const platform::Registry& registry = *choice.registry;
     PublishMachineSettings(workDir, registry);
     // The publication itself reports nothing: read the value back.
     auto value = registry.OpenKey("SOFTWARE", platform::kKeyQueryValue).QueryValue("KVRPath");
     if (!value || *value != platform::StringValue(platform::RegType::Sz, workDir)) {
-        throw RegistryError("Cannot publish KVRPath in " + registryFile);
+        throw RegistryError("Cannot publish KVRPath in " + choice.name);
     }
     return kDone;
 }
@@ -601,8 +615,8 @@ Commands:
 
 Options:
   --dir DIR          the work directory (default: the current directory)
-  --registry FILE    the file that holds the registry (Linux; default
-                     /etc/kavrolis/registry.reg)
+  --registry FILE    a REGEDIT4 file to use as the registry (default: the
+                     machine's, /etc/kavrolis/registry.reg on Linux)
   --help, --version
 
 Names are found ignoring letter case. A password is never taken from the
@@ -637,14 +651,13 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return kDone;
         }
         const std::string workDir = WorkDirectory(call.dir);
-        const std::string registryFile =
-            call.registry.empty() ? platform::DefaultRegistryFile() : call.registry;
+        const RegistryChoice registry = ChooseRegistry(call.registry);
         // The alias file is read in the machine's code page, as every program
         // of ours reads it, whatever the terminal's.
-        if (platform::UseMachineCodePage(platform::FileRegistry(registryFile)) ==
+        if (platform::UseMachineCodePage(*registry.registry) ==
             platform::MachineCodePage::Unknown) {
-            Tell(io, "the machine's code page (ACP in " + registryFile +
-                         ") is unknown here; using the locale's");
+            Tell(io, "the machine's code page (ACP in " + registry.name +
+                         ") is unknown here; using the system's");
         }
         SetTerminalIsAnsi(platform::TerminalIsAnsi());
         AliasStore store(workDir);
@@ -669,7 +682,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return Export(store, call, io);
         if (name == "import")
             return Import(store, call, io);
-        return Publish(workDir, registryFile);
+        return Publish(workDir, registry);
     } catch (const UsageError& e) {
         Tell(io, std::string(e.what()) + " (see kvrcfg --help)");
         return kUsage;
