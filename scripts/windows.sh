@@ -2,7 +2,8 @@
 # Cross-builds the Windows program with mingw-w64: build-win32/ (the 32-bit
 # program the users run) and build-win64/ (64-bit, with the tests), then runs
 # every test of the 64-bit build (the core's and the window's) under wine64 in
-# a fresh Wine prefix.
+# a fresh Wine prefix. Last, packs the 32-bit program for the users
+# (scripts/windows-package.sh: zip and installer in dist/).
 # This machine's kernel cannot run 32-bit code, so the 32-bit build is built
 # but not run. Debian 12; installs what it needs (run as root or with sudo).
 set -euo pipefail
@@ -53,3 +54,7 @@ cmake --build "$root/build-win64" -j "$jobs"
 # twice in a row is a real failure.
 xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs" \
   --repeat until-pass:2
+
+# The users' packages from the 32-bit build: dist/Kavrolis-<version>-win32.zip
+# (the program and its read-me) and the NSIS installer beside it.
+bash "$root/scripts/windows-package.sh" "$root/build-win32"
