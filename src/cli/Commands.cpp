@@ -44,15 +44,15 @@ class UsageError : public std::runtime_error {
 
 // ---- Command line -----------------------------------------------------------
 
-struct CommandSpec {
+struct CommandSyntax {
     std::string_view name;
     std::size_t arguments;  // positional arguments, exactly
     std::set<std::string_view> flags;
     std::set<std::string_view> valued;
 };
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<CommandSyntax>& Commands() {
+    static const std::vector<CommandSyntax> commands = {
         {"list", 0, {"--json"}, {}},
         {"show", 1, {"--json", "--reveal"}, {}},
         {"add", 1, {}, {}},
@@ -71,7 +71,7 @@ const std::vector<CommandSpec>& Commands() {
 struct Invocation {
     std::string dir;
     std::string registry;
-    const CommandSpec* command = nullptr;
+    const CommandSyntax* command = nullptr;
     std::vector<std::string> arguments;
     std::set<std::string> flags;
     std::map<std::string, std::string> values;
@@ -94,9 +94,9 @@ Invocation Parse(const std::vector<std::string>& args) {
         std::string arg = args[i];
         if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
             if (call.command == nullptr && !call.help && !call.version) {
-                for (const CommandSpec& spec : Commands()) {
-                    if (spec.name == arg) {
-                        call.command = &spec;
+                for (const CommandSyntax& syntax : Commands()) {
+                    if (syntax.name == arg) {
+                        call.command = &syntax;
                     }
                 }
                 if (call.command == nullptr) {
@@ -146,17 +146,17 @@ Invocation Parse(const std::vector<std::string>& args) {
         }
         // The command's options may come before or after its arguments; the
         // command decides which take a value.
-        const CommandSpec* spec = call.command;
-        bool valued = spec != nullptr && spec->valued.count(arg) != 0;
-        bool flag = spec != nullptr && spec->flags.count(arg) != 0;
+        const CommandSyntax* syntax = call.command;
+        bool valued = syntax != nullptr && syntax->valued.count(arg) != 0;
+        bool flag = syntax != nullptr && syntax->flags.count(arg) != 0;
         if (valued) {
             call.values[arg] = takeValue();
         } else if (flag && !inlineValue) {
             call.flags.insert(arg);
-        } else if (spec == nullptr) {
+        } else if (syntax == nullptr) {
             throw UsageError("option " + arg + " before the command");
         } else {
-            throw UsageError("unknown option " + arg + " for '" + std::string(spec->name) + "'");
+            throw UsageError("unknown option " + arg + " for '" + std::string(syntax->name) + "'");
         }
     }
     if (call.help || call.version) {
