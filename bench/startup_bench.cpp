@@ -22,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MachineServices.h"
 #include "platform/Text.h"
 #include "store/Cencrpyt.h"
 #include "ui/Frmmain.h"
@@ -49,7 +50,7 @@ std::string MakeWorkDir(int count) {
 }
 
 kvr::MainFormServices Services(const std::string& dir) {
-    kvr::MainFormServices services = kvr::MainFormServices::Machine();
+    kvr::MainFormServices services = kvr::MachineServices();
     services.currentDirectory = [dir] { return dir; };
     services.publishSettings = [](const std::string&) {};
     return services;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MachineServices.h"
 #include "fixtures/TdsResponder.h"
 #include "fixtures/TempDir.h"
 #include "platform/Text.h"
@@ -48,7 +49,7 @@ class BoxWatcher : public QObject {
 void RunClicks(benchmark::State& state, const std::string& server, const QString& expected) {
     kvr::test::TempDir dir;
     kvr::test::WriteBytes(dir.File("KVRCFG"), "[bench]\r\n");
-    kvr::MainFormServices services = kvr::MainFormServices::Machine();
+    kvr::MainFormServices services = kvr::MachineServices();
     services.currentDirectory = [path = dir.Path()] { return path; };
     services.publishSettings = [](const std::string&) {};
     kvr::TfmMain window(services);

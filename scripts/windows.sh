@@ -13,7 +13,7 @@ jobs=$(nproc)
 packages=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  googletest wine64 xvfb xauth
+  googletest nlohmann-json3-dev wine64 xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -54,6 +54,24 @@ cmake --build "$root/build-win64" -j "$jobs"
 # twice in a row is a real failure.
 xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs" \
   --repeat until-pass:2
+
+# kvrcfg.exe: one round trip through the alias file under Wine.
+kvrcfg="$root/build-win64/src/cli/kvrcfg.exe"
+cli_work=$(mktemp -d)
+cli_check() {
+  cd "$cli_work" &&
+    "$wine" "$kvrcfg" add Sales &&
+    printf 'pw\n' | "$wine" "$kvrcfg" set sales --server 'db,1433' --user sa --password-stdin &&
+    "$wine" "$kvrcfg" show SALES --json --reveal | tr -d '\r' | grep -q '"password": "pw"' &&
+    { "$wine" "$kvrcfg" add Kavrolis 2>/dev/null; [ $? -eq 1 ]; }
+}
+if ! (cli_check); then
+  echo "windows: kvrcfg.exe failed its round trip" >&2
+  rm -rf "$cli_work"
+  exit 1
+fi
+rm -rf "$cli_work"
+echo "== kvrcfg.exe round trip passed"
 
 # The users' packages from the 32-bit build: dist/Kavrolis-<version>-win32.zip
 # (the program and its read-me) and the NSIS installer beside it.

@@ -10,6 +10,7 @@
 #include <clocale>
 #include <exception>
 
+#include "app/MachineServices.h"
 #include "editor/AppTitle.h"
 #include "editor/MainForm.h"
 #include "platform/MachineCodePage.h"
@@ -43,7 +44,7 @@ int main(int argc, char* argv[]) {
     kvr::InstallTranslations(QLocale::system());
 
     try {
-        kvr::TfmMain fmMain;
+        kvr::TfmMain fmMain(kvr::MachineServices());
         fmMain.show();
         fmMain.activateWindow();
         return QApplication::exec();

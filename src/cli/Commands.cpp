@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <istream>
 #include <map>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <set>
@@ -43,15 +44,15 @@ class UsageError : public std::runtime_error {
 
 // ---- Command line -----------------------------------------------------------
 
-struct CommandSpec {
+struct CommandSyntax {
     std::string_view name;
     std::size_t arguments;  // positional arguments, exactly
     std::set<std::string_view> flags;
     std::set<std::string_view> valued;
 };
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<CommandSyntax>& Commands() {
+    static const std::vector<CommandSyntax> commands = {
         {"list", 0, {"--json"}, {}},
         {"show", 1, {"--json", "--reveal"}, {}},
         {"add", 1, {}, {}},
@@ -70,7 +71,7 @@ const std::vector<CommandSpec>& Commands() {
 struct Invocation {
     std::string dir;
     std::string registry;
-    const CommandSpec* command = nullptr;
+    const CommandSyntax* command = nullptr;
     std::vector<std::string> arguments;
     std::set<std::string> flags;
     std::map<std::string, std::string> values;
@@ -93,9 +94,9 @@ Invocation Parse(const std::vector<std::string>& args) {
         std::string arg = args[i];
         if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
             if (call.command == nullptr && !call.help && !call.version) {
-                for (const CommandSpec& spec : Commands()) {
-                    if (spec.name == arg) {
-                        call.command = &spec;
+                for (const CommandSyntax& syntax : Commands()) {
+                    if (syntax.name == arg) {
+                        call.command = &syntax;
                     }
                 }
                 if (call.command == nullptr) {
@@ -145,17 +146,17 @@ Invocation Parse(const std::vector<std::string>& args) {
         }
         // The command's options may come before or after its arguments; the
         // command decides which take a value.
-        const CommandSpec* spec = call.command;
-        bool valued = spec != nullptr && spec->valued.count(arg) != 0;
-        bool flag = spec != nullptr && spec->flags.count(arg) != 0;
+        const CommandSyntax* syntax = call.command;
+        bool valued = syntax != nullptr && syntax->valued.count(arg) != 0;
+        bool flag = syntax != nullptr && syntax->flags.count(arg) != 0;
         if (valued) {
             call.values[arg] = takeValue();
         } else if (flag && !inlineValue) {
             call.flags.insert(arg);
-        } else if (spec == nullptr) {
+        } else if (syntax == nullptr) {
             throw UsageError("option " + arg + " before the command");
         } else {
-            throw UsageError("unknown option " + arg + " for '" + std::string(spec->name) + "'");
+            throw UsageError("unknown option " + arg + " for '" + std::string(syntax->name) + "'");
         }
     }
     if (call.help || call.version) {
@@ -553,17 +554,30 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
     return kDone;
 }
 
-int Publish(const std::string& workDir, const std::string& registryFile) {
+// The registry --registry names (a file), else the machine's own.
+struct RegistryChoice {
+    std::unique_ptr<platform::Registry> registry;
+    std::string name;  // for messages
+};
+
+RegistryChoice ChooseRegistry(const std::string& file) {
+    if (file.empty()) {
+        return {platform::MachineRegistry(), "the machine's registry"};
+    }
+    return {std::make_unique<platform::FileRegistry>(file), file};
+}
+
+int Publish(const std::string& workDir, const RegistryChoice& choice) {
     std::error_code error;
     if (!std::filesystem::is_directory(std::filesystem::path(workDir), error)) {
         throw FileError("Cannot open folder " + workDir);
     }
-    const platform::FileRegistry registry(registryFile);
+    const platform::Registry& registry = *choice.registry;
     PublishMachineSettings(workDir, registry);
     // The publication itself reports nothing: read the value back.
     auto value = registry.OpenKey("SOFTWARE", platform::kKeyQueryValue).QueryValue("KVRPath");
     if (!value || *value != platform::StringValue(platform::RegType::Sz, workDir)) {
-        throw RegistryError("Cannot publish KVRPath in " + registryFile);
+        throw RegistryError("Cannot publish KVRPath in " + choice.name);
     }
     return kDone;
 }
@@ -601,8 +615,8 @@ Commands:
 
 Options:
   --dir DIR          the work directory (default: the current directory)
-  --registry FILE    the file that holds the registry (Linux; default
-                     /etc/kavrolis/registry.reg)
+  --registry FILE    a REGEDIT4 file to use as the registry (default: the
+                     machine's, /etc/kavrolis/registry.reg on Linux)
   --help, --version
 
 Names are found ignoring letter case. A password is never taken from the
@@ -637,14 +651,13 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return kDone;
         }
         const std::string workDir = WorkDirectory(call.dir);
-        const std::string registryFile =
-            call.registry.empty() ? platform::DefaultRegistryFile() : call.registry;
+        const RegistryChoice registry = ChooseRegistry(call.registry);
         // The alias file is read in the machine's code page, as every program
         // of ours reads it, whatever the terminal's.
-        if (platform::UseMachineCodePage(platform::FileRegistry(registryFile)) ==
+        if (platform::UseMachineCodePage(*registry.registry) ==
             platform::MachineCodePage::Unknown) {
-            Tell(io, "the machine's code page (ACP in " + registryFile +
-                         ") is unknown here; using the locale's");
+            Tell(io, "the machine's code page (ACP in " + registry.name +
+                         ") is unknown here; using the system's");
         }
         SetTerminalIsAnsi(platform::TerminalIsAnsi());
         AliasStore store(workDir);
@@ -669,7 +682,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return Export(store, call, io);
         if (name == "import")
             return Import(store, call, io);
-        return Publish(workDir, registryFile);
+        return Publish(workDir, registry);
     } catch (const UsageError& e) {
         Tell(io, std::string(e.what()) + " (see kvrcfg --help)");
         return kUsage;

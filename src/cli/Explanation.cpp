@@ -72,16 +72,20 @@ const Text& TextOf(FailureReason reason) {
 }
 
 // The user's language as the environment names it (as the window takes it),
-// whether or not the machine has that locale installed.
+// whether or not the machine has that locale installed; else the locale in
+// force ("zh_TW.UTF-8" here, "Chinese (Traditional)_Taiwan.950" on Windows).
 bool ChineseLocale() {
+    auto chinese = [](const char* name) {
+        return std::strncmp(name, "zh", 2) == 0 || std::strncmp(name, "Chinese", 7) == 0;
+    };
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value != nullptr && *value != '\0') {
-            return std::strncmp(value, "zh", 2) == 0;
+            return chinese(value);
         }
     }
-    const char* locale = std::setlocale(LC_MESSAGES, nullptr);
-    return locale != nullptr && std::strncmp(locale, "zh", 2) == 0;
+    const char* locale = std::setlocale(LC_CTYPE, nullptr);
+    return locale != nullptr && chinese(locale);
 }
 
 }  // namespace

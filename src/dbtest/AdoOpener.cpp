@@ -173,9 +173,24 @@ std::string SystemText(HRESULT hr) {
     return out;
 }
 
+// The reason SQL Server's own error numbers give; Other for the rest.
+FailureReason ReasonOf(long native) {
+    switch (native) {
+        case 18456:
+            return FailureReason::LoginRefused;
+        case 4060:
+            return FailureReason::DatabaseUnavailable;
+        case 18452:
+            return FailureReason::IntegratedLogin;
+        default:
+            return FailureReason::Other;
+    }
+}
+
 // One line per entry of the Errors collection: its description, native
-// error and SQL state, as the details box shows them.
-std::string ErrorsCollection(AdoConnection& connection) {
+// error and SQL state, as the details box shows them. reason takes the first
+// entry's that says more than Other.
+std::string ErrorsCollection(AdoConnection& connection, FailureReason& reason) {
     Ref<AdoErrors> errors;
     long count = 0;
     if (FAILED(connection.get_Errors(errors.Out())) || !errors ||
@@ -198,6 +213,9 @@ std::string ErrorsCollection(AdoConnection& connection) {
         error->get_Description(description.Out());
         error->get_SQLState(state.Out());
         error->get_NativeError(&native);
+        if (reason == FailureReason::Other) {
+            reason = ReasonOf(native);
+        }
         if (!lines.empty()) {
             lines += '\n';
         }
@@ -209,10 +227,11 @@ std::string ErrorsCollection(AdoConnection& connection) {
 
 // What went wrong: the Errors collection when the implementation keeps one,
 // else the thread's error information and the HRESULT in the system's words.
-std::string Describe(AdoConnection& connection, HRESULT hr) {
-    std::string detail = ErrorsCollection(connection);
+ConnectionOutcome Describe(AdoConnection& connection, HRESULT hr) {
+    FailureReason reason = FailureReason::Other;
+    std::string detail = ErrorsCollection(connection, reason);
     if (!detail.empty()) {
-        return detail;
+        return {false, detail, reason};
     }
     Ref<IErrorInfo> info;
     if (::GetErrorInfo(0, info.Out()) == S_OK && info) {
@@ -225,7 +244,7 @@ std::string Describe(AdoConnection& connection, HRESULT hr) {
         detail += '\n';
     }
     detail += "Error " + Hex(hr) + (words.empty() ? "" : ": " + words);
-    return detail;
+    return {false, detail, FailureReason::Other};
 }
 
 ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int timeoutSeconds) {
@@ -248,7 +267,7 @@ ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int time
         hr = connection->Open(nullptr, nullptr, nullptr, kOptionUnspecified);
     }
     if (FAILED(hr)) {
-        return {false, Describe(*connection, hr)};
+        return Describe(*connection, hr);
     }
     connection->Close();
     return {true, {}};

@@ -194,17 +194,6 @@ std::u16string FailureText(const std::exception& failure) {
     return {};
 }
 
-MainFormServices MainFormServices::Machine() {
-    MainFormServices s;
-    s.currentDirectory = platform::CurrentDirectory;
-    s.publishSettings = [](const std::string& workDir) {
-        PublishMachineSettings(workDir, *platform::MachineRegistry());
-    };
-    s.openConnection = OpenConnectionOnce;
-    s.clock = platform::GetLocalTime;
-    return s;
-}
-
 std::u16string ErrorBoxText(const std::u16string& message) {
     if (!message.empty() && message.back() > u'.') {
         return message + u".";

@@ -20,21 +20,20 @@
 
 namespace kvr {
 
-// What the logic takes from the machine; tests replace any of it.
+// What the logic takes from the machine (app/MachineServices.h picks the
+// real ones); tests replace any of it.
 struct MainFormServices {
     std::function<std::string()> currentDirectory;
     std::function<void(const std::string& workDir)> publishSettings;
     std::function<ConnectionOutcome(const std::string& connectionString)> openConnection;
     std::function<platform::LocalTime()> clock;
-
-    static MainFormServices Machine();  // the real ones
 };
 
 class MainForm {
   public:
     static constexpr char16_t kRootText[] = u"Kavrolis";
 
-    explicit MainForm(MainView& view, MainFormServices services = MainFormServices::Machine());
+    MainForm(MainView& view, MainFormServices services);
 
     // Window
     void FormCreate();

@@ -31,8 +31,7 @@ class TfmMain : public QWidget, public MainView {
     static constexpr int kClientHeight = 296;
     static constexpr int kTreeWidth = 283;
 
-    explicit TfmMain(MainFormServices services = MainFormServices::Machine(),
-                     QWidget* parent = nullptr);
+    explicit TfmMain(MainFormServices services, QWidget* parent = nullptr);
     ~TfmMain() override;
 
     MainForm& Form() { return form_; }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "QStringPrinter.h"
+#include "app/MachineServices.h"
 #include "fixtures/TempDir.h"
 #include "store/AliasFile.h"
 #include "store/Cencrpyt.h"
@@ -90,7 +91,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void Open(const std::string& kvrcfg) {
         WriteBytes(dir_.File("KVRCFG"), kvrcfg);
-        MainFormServices services = MainFormServices::Machine();
+        MainFormServices services = MachineServices();
         services.currentDirectory = [path = dir_.Path()] { return path; };
         services.publishSettings = [](const std::string&) {};
         services.openConnection = [this](const std::string& connectionString) {

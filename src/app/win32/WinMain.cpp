@@ -11,6 +11,7 @@
 #include <exception>
 #include <string>
 
+#include "app/MachineServices.h"
 #include "editor/AppTitle.h"
 #include "editor/MainForm.h"
 #include "editor/Publication.h"
@@ -52,7 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         // An ordinary user cannot publish the work directory; the first
         // activation says so once and the window works on.
         kvr::TfmMain* view = nullptr;
-        kvr::MainFormServices services = kvr::MainFormServices::Machine();
+        kvr::MainFormServices services = kvr::MachineServices();
         services.publishSettings = kvr::CheckedPublication(
             services.publishSettings,
             [] { return kvr::PublishedWorkDir(*kvr::platform::MachineRegistry()); },

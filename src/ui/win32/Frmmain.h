@@ -23,8 +23,8 @@ class TfmMain : public MainView {
     static constexpr int kTreeWidth = 283;
 
     // title: the caption of the simple message boxes and of the error box.
-    explicit TfmMain(std::wstring title, MainFormServices services = MainFormServices::Machine(),
-                     WindowSeams seams = WindowSeams::System());
+    TfmMain(std::wstring title, MainFormServices services,
+            WindowSeams seams = WindowSeams::System());
     ~TfmMain() override;
     TfmMain(const TfmMain&) = delete;
     TfmMain& operator=(const TfmMain&) = delete;
