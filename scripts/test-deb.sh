@@ -10,15 +10,7 @@ cd "$root"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 tools=(lintian appstream desktop-file-utils man-db)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/install-packages.sh" "${tools[@]}"
 
 # One version: the package's (debian/changelog) is the project's.
 project_version=$(sed -n 's/^project(Kavrolis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

@@ -10,17 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-win32}" && pwd)
 
 packages=(nsis zip binutils-mingw-w64-i686)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/install-packages.sh" "${packages[@]}"
 
 exe="$build/src/app/Kavrolis.exe"
 version=$(sed -n 's/^project(Kavrolis VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
