@@ -1,6 +1,6 @@
 ; The Kavrolis installer: the program, a Start-menu shortcut that starts in
 ; the suite's work directory, and an uninstaller.
-; makensis -DVERSION=x.y.z -DEXE=path\Kavrolis.exe -DREADME=path\README.txt
+; makensis -DVERSION=x.y.z -DEXE=path\Kavrolis.exe -DCLI=path\kvrcfg.exe -DREADME=path\README.txt
 ;          -DICON=path\Kavrolis.ico -DOUTFILE=path\setup.exe Kavrolis.nsi
 ; A silent installation takes the work directory from the command line:
 ;   setup.exe /S /WORKDIR=C:\Suite [/D=C:\Program Files\Kavrolis]
@@ -85,6 +85,7 @@ Section "Kavrolis"
   SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "/oname=Kavrolis.exe" "${EXE}"
+  File "/oname=kvrcfg.exe" "${CLI}"
   File "/oname=README.txt" "${README}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -115,6 +116,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Kavrolis\*.lnk"
   RMDir "$SMPROGRAMS\Kavrolis"
   Delete "$INSTDIR\Kavrolis.exe"
+  Delete "$INSTDIR\kvrcfg.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

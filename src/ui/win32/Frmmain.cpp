@@ -24,6 +24,9 @@ constexpr wchar_t kClassName[] = L"TfmMain";
 constexpr UINT kActivated = WM_APP + 1;    // the window was activated
 constexpr UINT kTreeClicked = WM_APP + 2;  // a click on the tree has been handled
 constexpr UINT kBoxLeft = WM_APP + 3;      // the focus left a box (wParam: its Box)
+// Polls KVRCFG so that the tree follows changes other programs make to it.
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchMilliseconds = 1000;
 
 // Panel1's origin in the window's client area, and Panel2's in Panel1 (inside
 // Panel1's bevel).
@@ -312,6 +315,20 @@ LRESULT TfmMain::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kActivated:
             form_.FormActivate();  // does its work on the first activation only
+            if (!watching_ && !form_.FirstActivatePending()) {
+                watching_ = true;
+                FileStateChanged();  // the state the tree was built from
+                ::SetTimer(fmMain, kWatchTimer, kWatchMilliseconds, nullptr);
+            }
+            return 0;
+        case WM_TIMER:
+            // Not while a box or dialog owns the window (it is disabled then)
+            // or a test runs: the command waiting on it counts on the tree as
+            // it left it. The change is seen on a later tick.
+            if (wParam == kWatchTimer && !running_ && ::IsWindowEnabled(fmMain) &&
+                FileStateChanged()) {
+                form_.AliasFileChanged();
+            }
             return 0;
         case kTreeClicked:
             form_.TreeView1Click();
@@ -876,6 +893,21 @@ void TfmMain::SetBoxBackground(Box box, Colour colour) {
 
 void TfmMain::SetTestEnabled(bool enabled) {
     ::EnableWindow(btnTest, enabled ? TRUE : FALSE);
+}
+
+// Whether KVRCFG's last write time or size differs from the last call's.
+bool TfmMain::FileStateChanged() {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const std::string path = form_.WorkDir() + "KVRCFG";
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        data = {};  // a missing file counts as one more state
+    }
+    const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const bool changed =
+        ::CompareFileTime(&data.ftLastWriteTime, &fileWritten_) != 0 || size != fileSize_;
+    fileWritten_ = data.ftLastWriteTime;
+    fileSize_ = size;
+    return changed;
 }
 
 // --- modal boxes ----------------------------------------------------------------

@@ -143,6 +143,12 @@ class TfmMain : public MainView {
     bool running_ = false;
     bool closing_ = false;
 
+    // KVRCFG as last seen by the watch timer: last write time and size.
+    bool watching_ = false;
+    FILETIME fileWritten_{};
+    ULONGLONG fileSize_ = 0;
+    bool FileStateChanged();
+
     MainForm form_;  // last: it may call back into the view as it is built
 };
 

@@ -459,6 +459,23 @@ TEST_F(WindowTest, KeysAndClosingFollowTheEditorsRules) {
     EXPECT_NE(window_->Handle(), nullptr);
 }
 
+TEST_F(WindowTest, TheTreeFollowsAnotherProgramsChangesToTheFile) {
+    WriteFile("[Alpha]\r\n[Beta]\r\n");
+    Start();
+    window_->FullExpand(window_->RootNode());
+    ClickNode(L"Alpha");
+
+    AliasFile(workDir_).AddAliasHeader("Gamma");
+    AliasFile(workDir_).DeleteAliasSection("Beta");
+    for (int tick = 0; tick < 60 && (TreeItem(L"Gamma") == nullptr || TreeItem(L"Beta")); ++tick) {
+        ::Sleep(50);
+        Pump();
+    }
+    EXPECT_NE(TreeItem(L"Gamma"), nullptr);
+    EXPECT_EQ(TreeItem(L"Beta"), nullptr);
+    EXPECT_EQ(Text(Control("edName")), L"Alpha");
+}
+
 TEST(Translations, TakeFinishedEntriesOfTheirContextWithEntitiesDecoded) {
     const std::string ts = R"(<?xml version="1.0" encoding="utf-8"?>
 <TS version="2.1" language="zh_TW">
