@@ -80,12 +80,33 @@ void RemoveLeftovers(FileSystem& fs, const Place& place) {
     }
 }
 
+std::string FinalOrRefuse(FileSystem& fs, const std::string& path) {
+    std::optional<std::string> final = fs.FinalPath(path);
+    if (!final) {
+        throw FileRefusal("Cannot open file " + path +
+                          ": a symbolic link in a folder that others may write, owned neither "
+                          "by the folder's owner nor by you, is not followed");
+    }
+    return *final;
+}
+
+// The bytes of an open file, refused unread above kMaxFileSize.
+bool ReadBounded(FileSystem& fs, FileHandle file, const std::string& path, std::string& bytes) {
+    if (fs.Size(file) > kMaxFileSize) {
+        throw FileRefusal("Cannot open file " + path + ": it holds more than " +
+                          std::to_string(kMaxFileSize >> 20) +
+                          " MiB, more than any alias or registry file");
+    }
+    return fs.ReadAll(file, bytes);
+}
+
 enum class Step { Done, Failed, ForeignOwner, Taken };
 
 // Writes bytes to a new temporary file beside target and moves it into place:
 // over the old file (open as `old`), or, with no old file, to a name still
 // free (Taken when another writer created the file meanwhile).
-Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, std::string_view bytes) {
+Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, NewFileAccess access,
+              std::string_view bytes) {
     static std::atomic<unsigned> counter{0};
     const std::string stem =
         place.prefix + place.name + std::string(kTempMark) + std::to_string(fs.ProcessId()) + "-";
@@ -123,6 +144,8 @@ Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, std::string_vi
             case FileSystem::KeepResult::Failed:
                 return Step::Failed;
         }
+    } else if (!fs.GiveNewFileAccess(tmp.Get(), place.Folder(), access)) {
+        return Step::Failed;
     }
     if (!fs.Write(tmp.Get(), bytes) || !fs.Flush(tmp.Get())) {
         return Step::Failed;
@@ -162,12 +185,14 @@ EditStatus StatusOf(Step step) {
 // A missing file, created under a lock on its folder so that two creators
 // take turns. Nothing when the file appeared meanwhile: start again.
 std::optional<EditStatus> CreateMissing(FileSystem& fs, const Place& place, const FileEdit& edit,
-                                        std::chrono::milliseconds wait) {
+                                        std::chrono::milliseconds wait, NewFileAccess access) {
     Handle folder(fs);
-    // A folder that cannot be opened (or does not exist) gets no lock: the
-    // move below still never replaces a file created meanwhile.
-    if (fs.OpenFolder(place.Folder(), folder.Out()) && !LockWithin(fs, folder.Get(), wait)) {
-        return EditStatus::Busy;
+    // Creators take turns on the folder's lock. Anyone who may read the
+    // folder can hold that lock, so one that stays taken (or a folder that
+    // cannot be opened) is passed by: the move below still never replaces a
+    // file created meanwhile.
+    if (fs.OpenFolder(place.Folder(), folder.Out())) {
+        LockWithin(fs, folder.Get(), wait);
     }
     {
         Handle probe(fs);
@@ -181,7 +206,7 @@ std::optional<EditStatus> CreateMissing(FileSystem& fs, const Place& place, cons
         return EditStatus::Done;
     }
     RemoveLeftovers(fs, place);
-    Step step = WriteNew(fs, place, kNoFile, *created);
+    Step step = WriteNew(fs, place, kNoFile, access, *created);
     if (step == Step::Taken) {
         return std::nullopt;
     }
@@ -208,21 +233,30 @@ std::optional<std::int64_t> TemporaryFileOwner(std::string_view entry, std::stri
 
 ReadStatus ReadWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
     bytes.clear();
-    Handle file(fs);
-    switch (fs.OpenRead(path, file.Out())) {
-        case FileSystem::OpenResult::Missing:
-            return ReadStatus::Missing;
-        case FileSystem::OpenResult::NotRegular:
-        case FileSystem::OpenResult::Failed:
+    const std::string target = FinalOrRefuse(fs, path);
+    // A link put in place of the file after the look above is looked at again.
+    for (int round = 0; round < 3; ++round) {
+        Handle file(fs);
+        switch (fs.OpenRead(target, file.Out())) {
+            case FileSystem::OpenResult::Missing:
+                return ReadStatus::Missing;
+            case FileSystem::OpenResult::NotRegular:
+            case FileSystem::OpenResult::Failed:
+                return ReadStatus::Unreadable;
+            case FileSystem::OpenResult::Ok:
+                break;
+        }
+        if (target != path && !fs.StillNamed(file.Get(), target)) {
+            FinalOrRefuse(fs, path);
+            continue;
+        }
+        if (!ReadBounded(fs, file.Get(), path, bytes)) {
+            bytes.clear();
             return ReadStatus::Unreadable;
-        case FileSystem::OpenResult::Ok:
-            break;
+        }
+        return ReadStatus::Ok;
     }
-    if (!fs.ReadAll(file.Get(), bytes)) {
-        bytes.clear();
-        return ReadStatus::Unreadable;
-    }
-    return ReadStatus::Ok;
+    return ReadStatus::Unreadable;
 }
 
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -230,51 +264,73 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 EditStatus EditFile(FileSystem& fs, const std::string& path, const FileEdit& edit,
-                    std::chrono::milliseconds wait) {
+                    std::chrono::milliseconds wait, NewFileAccess access) {
     // A link stays a link: the new file goes where it points.
-    const Place place = PlaceOf(fs.FinalPath(path));
+    const Place place = PlaceOf(FinalOrRefuse(fs, path));
     const std::string target = place.prefix + place.name;
     for (int round = 0; round < kMaxRounds; ++round) {
         Handle file(fs);
-        switch (fs.OpenRead(target, file.Out())) {
+        bool locked = false;
+        switch (fs.OpenEdit(target, file.Out())) {
             case FileSystem::OpenResult::Missing:
-                if (auto status = CreateMissing(fs, place, edit, wait)) {
+                if (auto status = CreateMissing(fs, place, edit, wait, access)) {
                     return *status;
                 }
                 continue;
             case FileSystem::OpenResult::NotRegular:
-            case FileSystem::OpenResult::Failed:
                 return EditStatus::Unreadable;
+            case FileSystem::OpenResult::Failed:
+                // Not ours to write (or not even to read): without the lock
+                // the file is only read, and a change is refused.
+                switch (fs.OpenRead(target, file.Out())) {
+                    case FileSystem::OpenResult::Ok:
+                        break;
+                    case FileSystem::OpenResult::Missing:
+                        continue;
+                    default:
+                        return EditStatus::Unreadable;
+                }
+                break;
             case FileSystem::OpenResult::Ok:
+                if (!LockWithin(fs, file.Get(), wait)) {
+                    return EditStatus::Busy;
+                }
+                locked = true;
                 break;
         }
-        if (!LockWithin(fs, file.Get(), wait)) {
-            return EditStatus::Busy;
-        }
         // Whoever held the lock may have replaced the file: the lock on the
-        // old one guards nothing then.
+        // old one guards nothing then. A link put in its place is looked at
+        // again.
         if (!fs.StillNamed(file.Get(), target)) {
+            FinalOrRefuse(fs, path);
             continue;
         }
         std::string bytes;
-        if (!fs.ReadAll(file.Get(), bytes)) {
+        if (!ReadBounded(fs, file.Get(), path, bytes)) {
             return EditStatus::Unreadable;
         }
         std::optional<std::string> updated = edit(&bytes);
         if (!updated) {
             return EditStatus::Done;
         }
-        if (fs.ReadOnly(file.Get())) {
+        if (!locked || fs.ReadOnly(file.Get())) {
             return EditStatus::ReadOnly;
         }
+        if (!fs.MayReplace(file.Get(), place.Folder())) {
+            throw FileRefusal(
+                "Cannot create file " + target +
+                ": it belongs to another user and its folder is sticky (as /tmp is), where only "
+                "a file's owner, the folder's owner and root may replace it; keep it in a "
+                "folder of its group instead");
+        }
         RemoveLeftovers(fs, place);
-        return StatusOf(WriteNew(fs, place, file.Get(), *updated));
+        return StatusOf(WriteNew(fs, place, file.Get(), NewFileAccess::Private, *updated));
     }
     return EditStatus::Busy;
 }
 
-EditStatus EditFile(const std::string& path, const FileEdit& edit) {
-    return EditFile(MachineFileSystem(), path, edit);
+EditStatus EditFile(const std::string& path, const FileEdit& edit, NewFileAccess access) {
+    return EditFile(MachineFileSystem(), path, edit, kLockWait, access);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes) {

@@ -73,10 +73,12 @@ class FileKey : public RegKey::Handle {
         // Only the registry's own folder is made; a failure shows in the write.
         MakeFolderOf(file_);
         // Read, changed and replaced under the file's lock, so values that
-        // other programs set meanwhile are kept.
+        // other programs set meanwhile are kept. A new file is readable by
+        // all, as the package makes it: every user's programs read it.
         bool changed = false;
-        EditStatus status =
-            EditFile(file_, [&](const std::string* bytes) -> std::optional<std::string> {
+        EditStatus status = EditFile(
+            file_,
+            [&](const std::string* bytes) -> std::optional<std::string> {
                 std::optional<RegEdit4> doc;
                 changed = false;
                 if (Parse(bytes, path_, doc) == LoadStatus::Unusable ||
@@ -85,7 +87,8 @@ class FileKey : public RegKey::Handle {
                 }
                 changed = true;
                 return doc->Bytes();
-            });
+            },
+            NewFileAccess::Readable);
         return changed && status == EditStatus::Done;
     }
 

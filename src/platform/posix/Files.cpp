@@ -1,6 +1,9 @@
-// The file calls on POSIX systems. Locks are flock(2) locks: they belong to the
-// open file, so a second open in the same process waits like another process
-// would, and the kernel drops them when the process dies.
+// The file calls on POSIX systems. A file's lock is an open file description
+// write lock (F_OFD_SETLK, F_WRLCK): it needs a descriptor open for writing,
+// so a user who may only read the file cannot hold it; it belongs to the open
+// file, so a second open in the same process waits like another process would;
+// and the kernel drops it when the process dies. A folder, which cannot be
+// opened for writing, takes a flock(2) lock.
 #include "platform/Files.h"
 
 #include <dirent.h>
@@ -66,28 +69,63 @@ bool SharedThroughGroup(const struct stat& old) {
     return (old.st_mode & S_IWGRP) != 0 && (old.st_uid == 0 || UserInGroup(old.st_uid, old.st_gid));
 }
 
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Whether a link may be followed: always in a folder that only its owner may
+// write; in one that others may write (a group's, or a sticky one like /tmp)
+// only when the link belongs to the folder's owner or to us, since anyone
+// else who may write there could point it at any file we may write.
+bool MayFollow(const std::string& link, const struct stat& st) {
+    struct stat folder {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0) {
+        return false;
+    }
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0 || st.st_uid == folder.st_uid ||
+           st.st_uid == ::geteuid();
+}
+
+FileSystem::OpenResult OpenRegular(const std::string& path, int access, FileHandle& file) {
+    using OpenResult = FileSystem::OpenResult;
+    // Looking first keeps us from opening a device at all; O_NONBLOCK keeps
+    // a FIFO put there in between from stopping us.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return OpenResult::NotRegular;
+    }
+    int fd = ::open(path.c_str(), access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return OpenResult::NotRegular;
+    }
+    file = fd;
+    return OpenResult::Ok;
+}
+
 class PosixFileSystem final : public FileSystem {
   public:
     OpenResult OpenRead(const std::string& path, FileHandle& file) override {
-        // Looking first keeps us from opening a device at all; O_NONBLOCK keeps
-        // a FIFO put there in between from stopping us.
+        return OpenRegular(path, O_RDONLY, file);
+    }
+
+    OpenResult OpenEdit(const std::string& path, FileHandle& file) override {
+        return OpenRegular(path, O_RDWR, file);
+    }
+
+    std::int64_t Size(FileHandle file) override {
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) {
-            return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
-        }
-        if (!S_ISREG(st.st_mode)) {
-            return OpenResult::NotRegular;
-        }
-        int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            return errno == ENOENT ? OpenResult::Missing : OpenResult::Failed;
-        }
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return OpenResult::NotRegular;
-        }
-        file = fd;
-        return OpenResult::Ok;
+        return ::fstat(Fd(file), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
     }
 
     bool OpenFolder(const std::string& folder, FileHandle& handle) override {
@@ -105,9 +143,15 @@ class PosixFileSystem final : public FileSystem {
         if (::fstat(Fd(file), &st) == 0 && st.st_size > 0) {
             bytes.resize(static_cast<size_t>(st.st_size));
         }
+        if (bytes.size() > static_cast<size_t>(kMaxFileSize)) {
+            return false;
+        }
         size_t have = 0;
         char more[4096];  // what the file grew by since fstat, if anything
         for (;;) {
+            if (have > static_cast<size_t>(kMaxFileSize)) {
+                return false;
+            }
             const bool inPlace = have < bytes.size();
             char* into = inPlace ? bytes.data() + have : more;
             size_t room = inPlace ? bytes.size() - have : sizeof more;
@@ -131,7 +175,19 @@ class PosixFileSystem final : public FileSystem {
     }
 
     bool TryLock(FileHandle file) override {
-        while (::flock(Fd(file), LOCK_EX | LOCK_NB) != 0) {
+        struct stat st {};
+        if (::fstat(Fd(file), &st) == 0 && S_ISDIR(st.st_mode)) {
+            while (::flock(Fd(file), LOCK_EX | LOCK_NB) != 0) {
+                if (errno != EINTR) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;  // start and length 0: the whole file
+        while (::fcntl(Fd(file), F_OFD_SETLK, &lock) != 0) {
             if (errno != EINTR) {
                 return false;
             }
@@ -140,9 +196,10 @@ class PosixFileSystem final : public FileSystem {
     }
 
     bool StillNamed(FileHandle file, const std::string& path) override {
+        // The name itself, not a link put in its place.
         struct stat open {};
         struct stat named {};
-        return ::fstat(Fd(file), &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+        return ::fstat(Fd(file), &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
                SameFile(open, named);
     }
 
@@ -152,12 +209,37 @@ class PosixFileSystem final : public FileSystem {
     }
 
     bool CreateNew(const std::string& path, FileHandle& file) override {
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        // Nobody else may open it until it has the old file's owner and mode:
+        // a name in the folder is no secret.
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             return false;
         }
         file = fd;
         return true;
+    }
+
+    bool GiveNewFileAccess(FileHandle file, const std::string& folder,
+                           NewFileAccess access) override {
+        // A set-group-ID folder is shared through its group, which new files
+        // join: its members may use them as the creator does.
+        struct stat st {};
+        const bool shared = ::stat(folder.c_str(), &st) == 0 && (st.st_mode & S_ISGID) != 0;
+        mode_t mode = shared ? 0660 : 0600;
+        if (access == NewFileAccess::Readable) {
+            mode |= 0044;
+        }
+        return ::fchmod(Fd(file), mode) == 0;
+    }
+
+    bool MayReplace(FileHandle file, const std::string& folder) override {
+        struct stat st {};
+        struct stat dir {};
+        if (::fstat(Fd(file), &st) != 0 || ::stat(folder.c_str(), &dir) != 0) {
+            return true;  // the move itself fails then
+        }
+        const uid_t self = ::geteuid();
+        return (dir.st_mode & S_ISVTX) == 0 || self == 0 || st.st_uid == self || dir.st_uid == self;
     }
 
     bool Write(FileHandle file, std::string_view bytes) override {
@@ -243,12 +325,15 @@ class PosixFileSystem final : public FileSystem {
         return names;
     }
 
-    std::string FinalPath(const std::string& path) override {
+    std::optional<std::string> FinalPath(const std::string& path) override {
         std::string at = path;
         for (int hops = 0; hops < 40; ++hops) {
             struct stat st {};
             if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
                 return at;
+            }
+            if (!MayFollow(at, st)) {
+                return std::nullopt;
             }
             std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
             ssize_t n = ::readlink(at.c_str(), target.data(), target.size());
@@ -284,14 +369,6 @@ FileSystem& MachineFileSystem() {
 }
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 bool IsWritableFolder(const std::string& folder) {
     struct stat st {};

@@ -96,10 +96,15 @@ class Win32FileSystem final : public FileSystem {
         return true;
     }
 
+    std::int64_t Size(FileHandle file) override {
+        LARGE_INTEGER size{};
+        return ::GetFileSizeEx(H(file), &size) ? size.QuadPart : -1;
+    }
+
     bool ReadAll(FileHandle file, std::string& bytes) override {
         bytes.clear();
         LARGE_INTEGER size{};
-        if (::GetFileSizeEx(H(file), &size) && size.QuadPart > 0) {
+        if (::GetFileSizeEx(H(file), &size) && size.QuadPart > 0 && size.QuadPart <= kMaxFileSize) {
             bytes.reserve(static_cast<size_t>(size.QuadPart));
         }
         LARGE_INTEGER start{};
@@ -114,6 +119,9 @@ class Win32FileSystem final : public FileSystem {
             }
             if (n == 0) {
                 return true;
+            }
+            if (bytes.size() + n > static_cast<size_t>(kMaxFileSize)) {
+                return false;
             }
             bytes.append(chunk, n);
         }
@@ -222,7 +230,7 @@ class Win32FileSystem final : public FileSystem {
 
     // The program's files are no symbolic links on Windows; a link that is
     // one is replaced like a file.
-    std::string FinalPath(const std::string& path) override { return path; }
+    std::optional<std::string> FinalPath(const std::string& path) override { return path; }
 
     std::int64_t ProcessId() override { return ::GetCurrentProcessId(); }
 
