@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -40,10 +41,7 @@ int Show(const kvr::platform::FileRegistry& registry) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    std::setlocale(LC_ALL, "");
+int Run(int argc, char* argv[]) {
     const kvr::platform::FileRegistry registry(kvr::platform::DefaultRegistryFile());
     if (argc == 1) {
         return Show(registry);
@@ -65,4 +63,16 @@ int main(int argc, char* argv[]) {
         return 3;
     }
     return Show(registry);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::setlocale(LC_ALL, "");
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& refused) {  // a registry file too large, a link not followed
+        std::fprintf(stderr, "kvrcodepage: %s\n", refused.what());
+        return 1;
+    }
 }

@@ -1,8 +1,8 @@
 // Kavrolis: the editor of the machine's database connection aliases.
 // Start-up: the machine's code page setting (else the locale) decides the ANSI
 // code page, the executable's name the application's title; then the main window runs until it is
-// closed. The window's first activation lists the aliases of KVRCFG in the current directory (see
-// editor/MainForm).
+// closed. A failure on the way shows in an error box. The window's first activation lists the
+// aliases of KVRCFG in the current directory (see editor/MainForm).
 #include <QApplication>
 #include <QLocale>
 #include <QMessageBox>
@@ -30,20 +30,21 @@ void ShowFatal(const std::u16string& text) {
 
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
-    kvr::platform::UseMachineCodePage();
     QApplication app(argc, argv);
-    // A name the code page cannot hold gives the program's own.
-    const std::string title = kvr::ApplicationTitle(
-        kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String())
-            .value_or("Kavrolis"));
-    QApplication::setApplicationName(
-        QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
-
     // Desktops match the window to its menu entry (name, icon) through this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavrolis.Kavrolis"));
-    kvr::InstallTranslations(QLocale::system());
-
+    // Every failure from here on, reading the machine's registry file
+    // included, ends in the error box.
     try {
+        kvr::InstallTranslations(QLocale::system());
+        kvr::platform::UseMachineCodePage();
+        // A name the code page cannot hold gives the program's own.
+        const std::string title = kvr::ApplicationTitle(
+            kvr::platform::UnicodeToAnsi(QCoreApplication::applicationFilePath().toStdU16String())
+                .value_or("Kavrolis"));
+        QApplication::setApplicationName(
+            QString::fromStdU16String(kvr::platform::AnsiToUnicode(title)));
+
         kvr::TfmMain fmMain(kvr::MachineServices());
         fmMain.show();
         fmMain.activateWindow();

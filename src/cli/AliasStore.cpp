@@ -166,6 +166,11 @@ void AliasStore::CheckName(std::string_view name) {
         case NameProblem::RootText:
             throw Refusal("An alias cannot be named " + std::string(kRootText) +
                           ": that is the name of the tree's root");
+        case NameProblem::SurroundingBlank:
+            throw Refusal("An alias name cannot begin or end with a blank");
+        case NameProblem::TooLong:
+            throw Refusal("An alias name holds at most " + std::to_string(kMaxAliasNameBytes) +
+                          " bytes; this one has " + std::to_string(name.size()));
     }
 }
 

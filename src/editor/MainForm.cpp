@@ -337,6 +337,17 @@ bool MainForm::UsableName(const std::string& name, bool renaming) {
                                             "tree's root. No alias was added.")),
                      {Unicode(name), oldNameText_}));
             return false;
+        case NameProblem::TooLong:
+        case NameProblem::SurroundingBlank:  // the boxes' texts come trimmed
+            view_.ShowError(Fill(
+                renaming ? Tr(KVR_TEXT("MainForm",
+                                       "An alias name holds at most %1 bytes and cannot begin or "
+                                       "end with a blank. Alias %2 was not renamed."))
+                         : Tr(KVR_TEXT("MainForm",
+                                       "An alias name holds at most %1 bytes and cannot begin or "
+                                       "end with a blank. No alias was added.")),
+                {Unicode(std::to_string(kMaxAliasNameBytes)), oldNameText_}));
+            return false;
     }
     return false;
 }

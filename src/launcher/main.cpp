@@ -3,7 +3,9 @@
 // editor there. Exit status 0 with the directory on standard output (no line
 // end), 1 when none is published or the registry cannot be read. An optional
 // argument names another registry file.
+#include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/FileRegistry.h"
@@ -15,7 +17,13 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     std::string file = argc == 2 ? argv[1] : kvr::platform::DefaultRegistryFile();
-    auto dir = kvr::PublishedWorkDir(kvr::platform::FileRegistry(file));
+    std::optional<std::string> dir;
+    try {
+        dir = kvr::PublishedWorkDir(kvr::platform::FileRegistry(file));
+    } catch (const std::exception& refused) {  // a file too large, a link not followed
+        std::cerr << "published-workdir: " << refused.what() << '\n';
+        return 1;
+    }
     if (!dir) {
         return 1;
     }

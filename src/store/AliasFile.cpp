@@ -133,6 +133,15 @@ void RefuseUnusableName(const std::string& name) {
     }
 }
 
+// Field writes reach the section the profile functions find, which for a name
+// with a blank at either end is the one of the name without it: refused. Any
+// other name already in the file stays writable.
+void RefuseTrimmedAway(const std::string& name) {
+    if (CheckAliasName(name) == NameProblem::SurroundingBlank) {
+        throw NameError(NameProblem::SurroundingBlank);
+    }
+}
+
 // The first line equal to "[name]" ignoring letter case, or lines.size().
 size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
     const platform::IgnoreCaseText header(HeaderOf(name));
@@ -347,6 +356,7 @@ std::string AliasFile::ReadAliasField(const std::string& alias, const std::strin
 
 void AliasFile::WriteAliasField(const std::string& alias, const std::string& key,
                                 const std::string& stored) {
+    RefuseTrimmedAway(alias);
     EditBytes([&](const std::string& bytes) {
         auto updated = platform::WriteProfileValue(bytes, alias, key, stored);
         if (!updated) {
@@ -371,6 +381,7 @@ AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
 }
 
 void AliasFile::WriteAliasFields(const std::string& alias, const AliasFields& stored) {
+    RefuseTrimmedAway(alias);
     EditBytes([&](const std::string& bytes) {
         auto updated = WithFields(bytes, alias, stored);
         if (!updated) {
@@ -383,6 +394,7 @@ void AliasFile::WriteAliasFields(const std::string& alias, const AliasFields& st
 AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
                                                  const AliasFields& stored,
                                                  const AliasFields* expected) {
+    RefuseTrimmedAway(alias);
     SaveResult result = SaveResult::Missing;
     EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
         auto values = platform::ReadProfileValues(bytes, alias, FieldKeys());

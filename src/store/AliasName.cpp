@@ -6,12 +6,18 @@ namespace kvr {
 
 namespace {
 
+static_assert(kMaxAliasNameBytes == 255, "the message below names the bound");
+
 const char* Message(NameProblem problem) {
     switch (problem) {
         case NameProblem::ControlCharacter:
             return "An alias name cannot hold a control character such as CR or LF";
         case NameProblem::RootText:
             return "An alias name cannot be the root text Kavrolis";
+        case NameProblem::SurroundingBlank:
+            return "An alias name cannot begin or end with a blank";
+        case NameProblem::TooLong:
+            return "An alias name holds at most 255 bytes";
         case NameProblem::None:
             break;
     }
@@ -29,6 +35,12 @@ NameProblem CheckAliasName(std::string_view name) {
     }
     if (name == kRootText) {
         return NameProblem::RootText;
+    }
+    if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) {
+        return NameProblem::SurroundingBlank;
+    }
+    if (name.size() > kMaxAliasNameBytes) {
+        return NameProblem::TooLong;
     }
     return NameProblem::None;
 }

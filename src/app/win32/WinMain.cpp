@@ -47,9 +47,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const std::wstring title = Title();
+    std::wstring title = L"Kavrolis";
     int code = 0;
     try {
+        title = Title();
         // An ordinary user cannot publish the work directory; the first
         // activation says so once and the window works on.
         kvr::TfmMain* view = nullptr;
