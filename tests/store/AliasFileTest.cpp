@@ -204,6 +204,15 @@ TEST_F(AliasFileTest, NamesThatCannotWorkAreRefusedWithNothingWritten) {
     EXPECT_EQ(CheckAliasName("Kavrolis"), NameProblem::RootText);
     EXPECT_THROW(file.AddAliasHeader("Kavrolis"), NameError);
     EXPECT_THROW(file.RenameAliasHeader("Test", "Kavrolis"), NameError);
+    // The profile functions trim section names: " Test" would write Test's fields.
+    EXPECT_THROW(file.AddAliasHeader(" Test"), NameError);
+    EXPECT_THROW(file.RenameAliasHeader("Test", "Test "), NameError);
+    EXPECT_THROW(file.WriteAliasFields(" Test", AliasFields{"2b10", "2b10", "2b10", "2b10"}),
+                 NameError);
+    EXPECT_THROW(file.WriteAliasField("Test ", "PassWord", "2b10"), NameError);
+    EXPECT_EQ(CheckAliasName(std::string(kMaxAliasNameBytes, 'n')), NameProblem::None);
+    EXPECT_EQ(CheckAliasName(std::string(kMaxAliasNameBytes + 1, 'n')), NameProblem::TooLong);
+    EXPECT_THROW(file.AddAliasHeader(std::string(100000, 'n')), NameError);
     EXPECT_EQ(Bytes(), kGolden);
 
     // Other letter cases are other names; the listing shows what a file holds.
