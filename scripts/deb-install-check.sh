@@ -73,6 +73,27 @@ expect_eq "registry after members' rewrites" "$(stat -c '%U:%G %a' $registry)" "
 publish_as outsider /srv/other
 expect_eq "published by an outsider" "$(published)" "/srv/aliases/"
 
+# A member's link in the group's folder is not followed: root's publication
+# neither creates nor overwrites the file it points at.
+cp -p $registry /tmp/registry.members
+runuser -u member -- ln -sfn /root/planted $registry
+kvrcfg --dir /srv/other publish >/dev/null 2>&1 && fail "root published through a member's link"
+[ ! -e /root/planted ] || fail "root's publication created the target of a member's link"
+rm -f $registry
+cp -p /tmp/registry.members $registry
+
+# A user who may only read the registry cannot hold its lock (flock).
+rm -f /tmp/release
+runuser -u outsider -- flock -x $registry \
+  sh -c 'while [ ! -e /tmp/release ]; do sleep 0.05; done' &
+holder=$!
+while flock -n -s $registry true; do sleep 0.05; done
+publish_as member /srv/other
+expect_eq "published while a reader holds flock" "$(published)" "/srv/other/"
+touch /tmp/release
+wait $holder
+publish_as member2 /srv/aliases
+
 # The menu's launcher starts the editor in the published directory, else in
 # the user's home. A stand-in editor reports where it was started.
 cp /usr/bin/Kavrolis /tmp/Kavrolis.real
