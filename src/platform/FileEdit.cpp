@@ -93,9 +93,9 @@ std::string FinalOrRefuse(FileSystem& fs, const std::string& path) {
 // The bytes of an open file, refused unread above kMaxFileSize.
 bool ReadBounded(FileSystem& fs, FileHandle file, const std::string& path, std::string& bytes) {
     if (fs.Size(file) > kMaxFileSize) {
-        throw FileRefusal("Cannot open file " + path + ": it holds more than " +
+        throw FileRefusal("Cannot open file " + path + ": it is larger than " +
                           std::to_string(kMaxFileSize >> 20) +
-                          " MiB, more than any alias or registry file");
+                          " MiB, the most an alias or registry file may hold");
     }
     return fs.ReadAll(file, bytes);
 }

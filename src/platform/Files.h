@@ -46,7 +46,7 @@
 namespace kvr::platform {
 
 // The largest file read or rewritten: far above any real alias or registry
-// file (140,000 aliases take about 35 MB), far below what would stall or
+// file (140,000 aliases take some 15 to 35 MB), far below what would stall or
 // exhaust the machine.
 inline constexpr std::int64_t kMaxFileSize = std::int64_t{64} << 20;
 
