@@ -233,9 +233,10 @@ std::optional<std::int64_t> TemporaryFileOwner(std::string_view entry, std::stri
 
 ReadStatus ReadWholeFile(FileSystem& fs, const std::string& path, std::string& bytes) {
     bytes.clear();
-    const std::string target = FinalOrRefuse(fs, path);
-    // A link put in place of the file after the look above is looked at again.
-    for (int round = 0; round < 3; ++round) {
+    // A file replaced between the look at the path and the open (a link put
+    // in its place, say) is looked at again.
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const std::string target = FinalOrRefuse(fs, path);
         Handle file(fs);
         switch (fs.OpenRead(target, file.Out())) {
             case FileSystem::OpenResult::Missing:
@@ -246,8 +247,7 @@ ReadStatus ReadWholeFile(FileSystem& fs, const std::string& path, std::string& b
             case FileSystem::OpenResult::Ok:
                 break;
         }
-        if (target != path && !fs.StillNamed(file.Get(), target)) {
-            FinalOrRefuse(fs, path);
+        if (!fs.StillNamed(file.Get(), target)) {
             continue;
         }
         if (!ReadBounded(fs, file.Get(), path, bytes)) {
@@ -265,10 +265,10 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes) {
 
 EditStatus EditFile(FileSystem& fs, const std::string& path, const FileEdit& edit,
                     std::chrono::milliseconds wait, NewFileAccess access) {
-    // A link stays a link: the new file goes where it points.
-    const Place place = PlaceOf(FinalOrRefuse(fs, path));
-    const std::string target = place.prefix + place.name;
     for (int round = 0; round < kMaxRounds; ++round) {
+        // A link stays a link: the new file goes where it points.
+        const Place place = PlaceOf(FinalOrRefuse(fs, path));
+        const std::string target = place.prefix + place.name;
         Handle file(fs);
         bool locked = false;
         switch (fs.OpenEdit(target, file.Out())) {
@@ -302,7 +302,6 @@ EditStatus EditFile(FileSystem& fs, const std::string& path, const FileEdit& edi
         // old one guards nothing then. A link put in its place is looked at
         // again.
         if (!fs.StillNamed(file.Get(), target)) {
-            FinalOrRefuse(fs, path);
             continue;
         }
         std::string bytes;
