@@ -15,12 +15,16 @@
 //   2. Open the file for writing without blocking (a FIFO, a device or a
 //      folder fails at once) and take an exclusive lock on it, waiting a
 //      bounded time. Only a process that may write the file can hold that
-//      lock, so a reader never stops a writer. The lock belongs to the open
-//      file and dies with the process: no lock file is ever left behind. When the path names
-//      another file once the lock is held (someone replaced it meanwhile), start again on the new
-//      one. A missing file is created under a lock on its folder instead, by a move that never
-//      replaces a file someone else created meanwhile; it gets no access for others
-//      (NewFileAccess).
+//      write lock, so a reader's flock cannot stop a writer (a reader's
+//      fcntl read lock still would: every lock on the file is open to its
+//      readers). The lock belongs to the open file and dies with the process:
+//      no lock file is ever left behind. When the path names another file once
+//      the lock is held (someone replaced it meanwhile), start again on the
+//      new one. A user who may not write the file reads it unlocked, and a
+//      change is refused as for a read-only file. A missing file is created by
+//      a move that never replaces a file someone else created meanwhile
+//      (creators take turns on a lock of the folder while they can get it); it
+//      gets no access for others (NewFileAccess).
 //   3. Read the bytes (a file above kMaxFileSize is refused before any is
 //      read) and let the caller compute the new ones.
 //   4. Write them to a temporary file beside the old one
