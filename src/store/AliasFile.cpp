@@ -144,6 +144,23 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
     return lines.size();
 }
 
+// Removes the section of the first header "[name]": the whole section,
+// however many lines a hand edit left in it, and nothing of the next one.
+// Whether there was one.
+bool EraseSection(std::vector<std::string>& lines, const std::string& name) {
+    size_t header = IndexOf(lines, name);
+    if (header >= lines.size()) {
+        return false;
+    }
+    size_t end = header + 1;
+    while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
+        ++end;
+    }
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
+                lines.begin() + static_cast<std::ptrdiff_t>(end));
+    return true;
+}
+
 // The names ListAliases gives for the file's bytes.
 std::vector<std::string> NamesOf(std::string_view bytes) {
     // Any line holding both brackets, wherever they are, lists the bytes
@@ -283,17 +300,7 @@ void AliasFile::AddAliasHeader(const std::string& name) {
 
 void AliasFile::DeleteAliasSection(const std::string& name) {
     EditLines([&](std::vector<std::string>& lines) {
-        size_t header = IndexOf(lines, name);
-        if (header < lines.size()) {
-            // The whole section goes, however many lines a hand edit left in
-            // it, and nothing of the next one.
-            size_t end = header + 1;
-            while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
-                ++end;
-            }
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
-                        lines.begin() + static_cast<std::ptrdiff_t>(end));
-        }
+        EraseSection(lines, name);
         return true;
     });
 }
@@ -408,19 +415,31 @@ AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
     return result;
 }
 
-void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases) {
+void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                             const std::vector<std::string>& deletions) {
     for (const auto& alias : aliases) {
         RefuseUnusableName(alias.first);
     }
     EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
+        std::string text = bytes;
+        bool joined = false;
+        if (!deletions.empty()) {
+            // Every section of each name goes, as DeleteAliasSection removes
+            // one: a repeated header would otherwise bring the name back.
+            std::vector<std::string> lines = SplitLines(text);
+            for (const std::string& name : deletions) {
+                while (EraseSection(lines, name)) {
+                }
+            }
+            text = JoinLines(lines);
+            joined = true;
+        }
         // The headers present, as IndexOf finds them: whole lines equal
         // ignoring letter case, that is, equal foldings.
         std::set<std::u16string> headers;
-        for (const std::string& line : SplitLines(bytes)) {
+        for (const std::string& line : SplitLines(text)) {
             headers.insert(platform::FoldCase(line));
         }
-        std::string text = bytes;
-        bool joined = false;
         for (const auto& [name, stored] : aliases) {
             if (headers.insert(platform::FoldCase(HeaderOf(name))).second) {
                 // Appending a header rewrites every line end as CR LF once;

@@ -98,8 +98,11 @@ class AliasFile {
     // stored texts written, as WriteAliasFields does; the bytes are those of
     // these calls in that order. Creates the file when missing. Raises
     // NameError for a name CheckAliasName refuses and ProfileError "Unable to
-    // write to %s" when the rewrite fails; nothing is written then.
-    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases);
+    // write to %s" when the rewrite fails; nothing is written then. The
+    // sections of `deletions` go first, in the same rewrite, every section of
+    // each name as DeleteAliasSection removes one.
+    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                      const std::vector<std::string>& deletions = {});
 
     enum class SaveResult { Saved, Changed, Missing };
     // WriteAliasFields for an alias that must exist: Missing, with nothing
