@@ -123,10 +123,8 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
                            (ok ? (chinese ? "成功" : "success") : (chinese ? "失敗" : "failure")) +
                            "\t" + std::to_string(job.milliseconds) + " ms";
         if (!ok) {
-            line += "\t" + explanation;
-            if (!job.outcome.detail.empty()) {
-                line += " (" + job.outcome.detail + ")";
-            }
+            // The driver's own text, often several lines, is in --json.
+            line += "\t" + std::string(ReasonName(job.outcome.reason)) + ": " + explanation;
         }
         io.out << Message(line) << '\n';
     }
