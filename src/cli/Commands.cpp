@@ -618,12 +618,16 @@ int WholeNumber(const Invocation& call, std::string_view option, int fallback, i
     return std::stoi(*value);
 }
 
-TestAllOptions TestAllOptions_(const Invocation& call) {
+ApplyOptions ApplyOptionsOf(const Invocation& call) {
+    return {call.Has("--check"), call.Has("--diff"), call.Has("--prune"), call.Has("--json")};
+}
+
+TestAllOptions TestAllOptionsOf(const Invocation& call) {
     return {WholeNumber(call, "--jobs", 4, 64), WholeNumber(call, "--timeout", 15, 99999),
             call.Has("--json")};
 }
 
-RecodeOptions RecodeOptions_(const Invocation& call) {
+RecodeOptions RecodeOptionsOf(const Invocation& call) {
     auto codePage = [&](std::string_view option) -> std::string {
         const std::string* value = call.Value(option);
         if (value == nullptr) {
@@ -755,16 +759,14 @@ int Run(const std::vector<std::string>& args, Io& io) {
         if (name == "test" && !call.Has("--all") && call.Value("--jobs") != nullptr)
             throw UsageError("--jobs goes with --all");
         if (name == "test" && call.Has("--all"))
-            return TestAll(store, TestAllOptions_(call), io);
+            return TestAll(store, TestAllOptionsOf(call), io);
         if (name == "test")
             return Test(store, call, io);
         if (name == "apply")
             return Apply(store, Declared(ReadImport(call.arguments[0], io, true)),
-                         {call.Has("--check"), call.Has("--diff"), call.Has("--prune"),
-                          call.Has("--json")},
-                         io);
+                         ApplyOptionsOf(call), io);
         if (name == "recode")
-            return Recode(store, RecodeOptions_(call), io);
+            return Recode(store, RecodeOptionsOf(call), io);
         if (name == "check")
             return CheckCommand(store, call, io);
         if (name == "export")
