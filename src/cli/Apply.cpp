@@ -15,6 +15,11 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// The file's bytes; none for a missing file, as a rewrite reads it.
+std::string ReadBytes(AliasStore& store) {
+    return store.Exists() ? store.Bytes() : std::string();
+}
+
 std::vector<CurrentAlias> ReadCurrent(AliasStore& store) {
     std::vector<CurrentAlias> current;
     std::set<std::u16string> seen;
@@ -154,9 +159,22 @@ ApplyPlan PlanApply(const std::vector<CurrentAlias>& current,
 
 int Apply(AliasStore& store, const std::vector<DeclaredAlias>& declared,
           const ApplyOptions& options, Io& io) {
-    const ApplyPlan plan = PlanApply(ReadCurrent(store), declared, options.prune);
-    if (plan.Changes() && !options.check) {
-        store.WriteMany(plan.writes, plan.deleted);
+    // The plan is made from one state of the file and written only onto that
+    // state: a change made meanwhile by someone else means planning again.
+    ApplyPlan plan;
+    constexpr int kAttempts = 100;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == kAttempts) {
+            throw FileError("Cannot create file " + store.Path() + ": it keeps changing");
+        }
+        const std::string read = ReadBytes(store);
+        plan = PlanApply(ReadCurrent(store), declared, options.prune);
+        const bool done = plan.Changes() && !options.check
+                              ? store.WriteMany(plan.writes, plan.deleted, &read)
+                              : ReadBytes(store) == read;
+        if (done) {
+            break;
+        }
     }
     if (options.json) {
         Json json;

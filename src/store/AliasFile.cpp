@@ -415,12 +415,18 @@ AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
     return result;
 }
 
-void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
-                             const std::vector<std::string>& deletions) {
+bool AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                             const std::vector<std::string>& deletions,
+                             const std::string* expected) {
     for (const auto& alias : aliases) {
         RefuseUnusableName(alias.first);
     }
+    bool unchanged = true;
     EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
+        if (expected != nullptr && bytes != *expected) {
+            unchanged = false;
+            return std::nullopt;
+        }
         std::string text = bytes;
         bool joined = false;
         if (!deletions.empty()) {
@@ -467,6 +473,7 @@ void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasField
         }
         return text;
     });
+    return unchanged;
 }
 
 }  // namespace kvr

@@ -100,9 +100,13 @@ class AliasFile {
     // NameError for a name CheckAliasName refuses and ProfileError "Unable to
     // write to %s" when the rewrite fails; nothing is written then. The
     // sections of `deletions` go first, in the same rewrite, every section of
-    // each name as DeleteAliasSection removes one.
-    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
-                      const std::vector<std::string>& deletions = {});
+    // each name as DeleteAliasSection removes one. With `expected`, nothing
+    // is written, and false returned, unless the file still holds exactly
+    // those bytes (a missing file counts as empty): for a caller that planned
+    // the change from what it read.
+    bool WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                      const std::vector<std::string>& deletions = {},
+                      const std::string* expected = nullptr);
 
     enum class SaveResult { Saved, Changed, Missing };
     // WriteAliasFields for an alias that must exist: Missing, with nothing

@@ -86,6 +86,11 @@ TEST_F(ApplyFile, ConvergesInOneStepAndThenLeavesEveryByte) {
     const std::string converged = File();
     EXPECT_EQ(Run(declared, prune), kDone);
     EXPECT_EQ(File(), converged);
+
+    // A plan made from bytes that have changed since is not written.
+    const std::string stale = converged + "\r\n";
+    EXPECT_FALSE(store_.WriteMany({{"Late", kSales}}, {}, &stale));
+    EXPECT_EQ(File(), converged);
 }
 
 TEST(Recode, CarriesValuesUnderTheirStampsAndRefusesWhatTheTargetLacks) {
