@@ -171,8 +171,13 @@ Invocation Parse(const std::vector<std::string>& args) {
         throw UsageError("no command given");
     }
     // `test --all` takes no alias name.
-    const bool all = call.command->name == "test" && call.Has("--all");
-    if (call.arguments.size() != (all ? 0 : call.command->arguments)) {
+    if (call.command->name == "test" && call.Has("--all")) {
+        if (!call.arguments.empty()) {
+            throw UsageError("'test --all' takes no alias name");
+        }
+        return call;
+    }
+    if (call.arguments.size() != call.command->arguments) {
         throw UsageError("'" + std::string(call.command->name) + "' takes " +
                          std::to_string(call.command->arguments) + " argument" +
                          (call.command->arguments == 1 ? "" : "s") + ", " +
