@@ -102,6 +102,7 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
     const long long total = Since(start);
 
     std::size_t failed = 0;
+    const bool chinese = ChineseLocale();
     Json json = Json::array();
     for (const Job& job : jobs) {
         const bool ok = job.outcome.succeeded;
@@ -118,7 +119,6 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
             json.push_back(std::move(entry));
             continue;
         }
-        const bool chinese = ChineseLocale();
         std::string line = Utf8(job.alias) + "\t" +
                            (ok ? (chinese ? "成功" : "success") : (chinese ? "失敗" : "failure")) +
                            "\t" + std::to_string(job.milliseconds) + " ms";
