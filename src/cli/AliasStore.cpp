@@ -105,7 +105,8 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
     throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
 }
 
-void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases) {
+bool AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases,
+                           const std::vector<std::string>& deletions, const std::string* expected) {
     const CEncrpyt cipher;
     const std::string key = KeyStamp();
     std::vector<std::pair<std::string, Fields>> stored;
@@ -121,7 +122,7 @@ void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& al
         }
         stored.emplace_back(name, std::move(encoded));
     }
-    file_.WriteAliases(stored);
+    return file_.WriteAliases(stored, deletions, expected);
 }
 
 void AliasStore::Add(const std::string& name) {

@@ -70,9 +70,14 @@ class AliasStore {
     bool WriteValues(const std::string& alias, const Fields& values,
                      const Fields* expected = nullptr);
 
-    // Many aliases at once, one locked step: each added when missing, then
-    // given its four values. Every value is checked before anything is written.
-    void WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases);
+    // Many aliases at once, one locked step: the aliases of `deletions`
+    // removed, then each of `aliases` added when missing and given its four
+    // values. Every value is checked before anything is written. With
+    // `expected`, only while the file still holds those bytes (false, nothing
+    // written, when it does not).
+    bool WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases,
+                   const std::vector<std::string>& deletions = {},
+                   const std::string* expected = nullptr);
 
     // The editor's commands, with its refusals. Names are used as given.
     void Add(const std::string& name);

@@ -11,8 +11,11 @@
 #include <set>
 
 #include "cli/AliasStore.h"
+#include "cli/Apply.h"
 #include "cli/Check.h"
 #include "cli/Explanation.h"
+#include "cli/Recode.h"
+#include "cli/TestAll.h"
 #include "cli/Text.h"
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
@@ -59,11 +62,13 @@ const std::vector<CommandSyntax>& Commands() {
         {"set", 1, {"--password-stdin", "--password-prompt"}, {"--database", "--server", "--user"}},
         {"rename", 2, {}, {}},
         {"delete", 1, {}, {}},
-        {"test", 1, {"--json"}, {"--timeout"}},
+        {"test", 1, {"--json", "--all"}, {"--timeout", "--jobs"}},
         {"check", 0, {"--json"}, {}},
         {"export", 0, {"--reveal"}, {}},
         {"import", 1, {"--replace"}, {}},
         {"publish", 0, {}, {}},
+        {"apply", 1, {"--check", "--diff", "--prune", "--json"}, {}},
+        {"recode", 0, {"--check"}, {"--to", "--from"}},
     };
     return commands;
 }
@@ -164,6 +169,13 @@ Invocation Parse(const std::vector<std::string>& args) {
     }
     if (call.command == nullptr) {
         throw UsageError("no command given");
+    }
+    // `test --all` takes no alias name.
+    if (call.command->name == "test" && call.Has("--all")) {
+        if (!call.arguments.empty()) {
+            throw UsageError("'test --all' takes no alias name");
+        }
+        return call;
     }
     if (call.arguments.size() != call.command->arguments) {
         throw UsageError("'" + std::string(call.command->name) + "' takes " +
@@ -450,9 +462,12 @@ int Export(AliasStore& store, const Invocation& call, Io& io) {
 struct Imported {
     std::string name;
     Fields values;
+    bool maskedPassword = false;
 };
 
-std::vector<Imported> ReadImport(const std::string& file, Io& io) {
+// With keepMasked, a masked password is taken (maskedPassword) instead of
+// refused.
+std::vector<Imported> ReadImport(const std::string& file, Io& io, bool keepMasked = false) {
     std::string bytes;
     if (file == "-") {
         bytes.assign(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>());
@@ -508,7 +523,9 @@ std::vector<Imported> ReadImport(const std::string& file, Io& io) {
             AliasStore::CheckValue(i, alias.values[i]);
         }
         const std::string& password = alias.values[kPasswordField];
-        if (!password.empty() && (masked || password == kMask)) {
+        if (!password.empty() && (masked || password == kMask) && keepMasked) {
+            alias.maskedPassword = true;
+        } else if (!password.empty() && (masked || password == kMask)) {
             throw Refusal(label + ": the password is masked; export with --reveal to import");
         }
         result.push_back(std::move(alias));
@@ -582,6 +599,61 @@ int Publish(const std::string& workDir, const RegistryChoice& choice) {
     return kDone;
 }
 
+// ---- apply, test --all, recode: their options ------------------------------
+
+std::vector<DeclaredAlias> Declared(std::vector<Imported> aliases) {
+    std::vector<DeclaredAlias> declared;
+    for (Imported& alias : aliases) {
+        declared.push_back({std::move(alias.name), std::move(alias.values), alias.maskedPassword});
+    }
+    return declared;
+}
+
+int WholeNumber(const Invocation& call, std::string_view option, int fallback, int most) {
+    const std::string* value = call.Value(option);
+    if (value == nullptr) {
+        return fallback;
+    }
+    bool digits = !value->empty() && value->size() <= 5 &&
+                  value->find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoi(*value) < 1 || std::stoi(*value) > most) {
+        throw UsageError(std::string(option) + " takes a whole number from 1 to " +
+                         std::to_string(most));
+    }
+    return std::stoi(*value);
+}
+
+ApplyOptions ApplyOptionsOf(const Invocation& call) {
+    return {call.Has("--check"), call.Has("--diff"), call.Has("--prune"), call.Has("--json")};
+}
+
+TestAllOptions TestAllOptionsOf(const Invocation& call) {
+    return {WholeNumber(call, "--jobs", 4, 64), WholeNumber(call, "--timeout", 15, 99999),
+            call.Has("--json")};
+}
+
+RecodeOptions RecodeOptionsOf(const Invocation& call) {
+    auto codePage = [&](std::string_view option) -> std::string {
+        const std::string* value = call.Value(option);
+        if (value == nullptr) {
+            return platform::AnsiCodePage();  // the one in force
+        }
+        const int number = WholeNumber(call, option, 0, 65535);
+        const std::string name = platform::CodePageName(static_cast<unsigned>(number));
+        if (!platform::SetAnsiCodePage(name)) {
+            throw UsageError(std::string(option) + ": there is no code page " + *value + " here");
+        }
+        return name;
+    };
+    if (call.Value("--to") == nullptr) {
+        throw UsageError("recode needs --to CODEPAGE");
+    }
+    const std::string inForce = platform::AnsiCodePage();
+    RecodeOptions options{codePage("--from"), codePage("--to"), call.Has("--check")};
+    platform::SetAnsiCodePage(inForce);
+    return options;
+}
+
 std::string Sentence(std::string message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         message += '.';
@@ -608,10 +680,19 @@ Commands:
   delete NAME                   remove the alias and its fields
   test NAME [--timeout SECONDS] [--json]
                                 open one connection with the saved fields
+  test --all [--jobs N] [--timeout SECONDS] [--json]
+                                test every alias, N at a time (default 4)
   check [--json]                list what would trouble the editor or the suite
   export [--reveal]             every alias as JSON on standard output
   import FILE [--replace]       add the aliases of an export (FILE "-": stdin)
   publish                       publish the work directory in the registry
+  apply FILE [--check] [--diff] [--prune] [--json]
+                                make the aliases those of an export (FILE
+                                "-": stdin) in one step; --prune deletes the
+                                others, --check writes nothing
+  recode --to CODEPAGE [--from CODEPAGE] [--check]
+                                carry names and values to another code page
+                                (numbers as Windows gives them: 950, 65001)
 
 Options:
   --dir DIR          the work directory (default: the current directory)
@@ -623,6 +704,9 @@ Names are found ignoring letter case. A password is never taken from the
 command line: --password-stdin reads one line, --password-prompt asks on the
 terminal without echo. In JSON, text that is not valid in the code page is
 given as {"hex": "..."}, its bytes in hex, so an export imports back exactly.
+apply leaves an alias whose values are already the declared ones untouched, so
+running it again changes nothing; a masked password ("*****") keeps the stored
+one. Passwords are never shown by --diff.
 
 Exit status: 0 done; 1 refused, the test failed or check found something;
 2 wrong usage; 3 a file or registry error.
@@ -636,6 +720,9 @@ Examples:
   kvrcfg check --json
   kvrcfg export --reveal > aliases.json
   kvrcfg --dir /srv/other import aliases.json --replace
+  kvrcfg apply aliases.json --check --diff
+  kvrcfg test --all --jobs 8 --timeout 5
+  kvrcfg recode --from 65001 --to 950 --check
 )";
 }
 
@@ -674,8 +761,17 @@ int Run(const std::vector<std::string>& args, Io& io) {
             return Rename(store, call, io);
         if (name == "delete")
             return Delete(store, call, io);
+        if (name == "test" && !call.Has("--all") && call.Value("--jobs") != nullptr)
+            throw UsageError("--jobs goes with --all");
+        if (name == "test" && call.Has("--all"))
+            return TestAll(store, TestAllOptionsOf(call), io);
         if (name == "test")
             return Test(store, call, io);
+        if (name == "apply")
+            return Apply(store, Declared(ReadImport(call.arguments[0], io, true)),
+                         ApplyOptionsOf(call), io);
+        if (name == "recode")
+            return Recode(store, RecodeOptionsOf(call), io);
         if (name == "check")
             return CheckCommand(store, call, io);
         if (name == "export")

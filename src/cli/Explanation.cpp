@@ -71,6 +71,8 @@ const Text& TextOf(FailureReason reason) {
     return kTexts[sizeof kTexts / sizeof kTexts[0] - 1];
 }
 
+}  // namespace
+
 // The user's language as the environment names it (as the window takes it),
 // whether or not the machine has that locale installed; else the locale in
 // force ("zh_TW.UTF-8" here, "Chinese (Traditional)_Taiwan.950" on Windows).
@@ -87,8 +89,6 @@ bool ChineseLocale() {
     const char* locale = std::setlocale(LC_CTYPE, nullptr);
     return locale != nullptr && chinese(locale);
 }
-
-}  // namespace
 
 const char* ReasonName(FailureReason reason) {
     return TextOf(reason).name;

@@ -12,5 +12,8 @@ namespace kvr::cli {
 const char* ReasonName(FailureReason reason);
 // The explanation, UTF-8.
 std::string Explanation(FailureReason reason);
+// Whether the user's language is Chinese: the texts that follow it choose by
+// this.
+bool ChineseLocale();
 
 }  // namespace kvr::cli

@@ -153,6 +153,23 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
     return lines.size();
 }
 
+// Removes the section of the first header "[name]": the whole section,
+// however many lines a hand edit left in it, and nothing of the next one.
+// Whether there was one.
+bool EraseSection(std::vector<std::string>& lines, const std::string& name) {
+    size_t header = IndexOf(lines, name);
+    if (header >= lines.size()) {
+        return false;
+    }
+    size_t end = header + 1;
+    while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
+        ++end;
+    }
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
+                lines.begin() + static_cast<std::ptrdiff_t>(end));
+    return true;
+}
+
 // The names ListAliases gives for the file's bytes.
 std::vector<std::string> NamesOf(std::string_view bytes) {
     // Any line holding both brackets, wherever they are, lists the bytes
@@ -292,17 +309,7 @@ void AliasFile::AddAliasHeader(const std::string& name) {
 
 void AliasFile::DeleteAliasSection(const std::string& name) {
     EditLines([&](std::vector<std::string>& lines) {
-        size_t header = IndexOf(lines, name);
-        if (header < lines.size()) {
-            // The whole section goes, however many lines a hand edit left in
-            // it, and nothing of the next one.
-            size_t end = header + 1;
-            while (end < lines.size() && !platform::ProfileSectionName(lines[end])) {
-                ++end;
-            }
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
-                        lines.begin() + static_cast<std::ptrdiff_t>(end));
-        }
+        EraseSection(lines, name);
         return true;
     });
 }
@@ -420,19 +427,37 @@ AliasFile::SaveResult AliasFile::SaveAliasFields(const std::string& alias,
     return result;
 }
 
-void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases) {
+bool AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                             const std::vector<std::string>& deletions,
+                             const std::string* expected) {
     for (const auto& alias : aliases) {
         RefuseUnusableName(alias.first);
     }
+    bool unchanged = true;
     EditBytes([&](const std::string& bytes) -> std::optional<std::string> {
-        // The headers present, as IndexOf finds them: whole lines equal
-        // ignoring letter case, that is, equal foldings.
-        std::set<std::u16string> headers;
-        for (const std::string& line : SplitLines(bytes)) {
-            headers.insert(platform::FoldCase(line));
+        if (expected != nullptr && bytes != *expected) {
+            unchanged = false;
+            return std::nullopt;
         }
         std::string text = bytes;
         bool joined = false;
+        if (!deletions.empty()) {
+            // Every section of each name goes, as DeleteAliasSection removes
+            // one: a repeated header would otherwise bring the name back.
+            std::vector<std::string> lines = SplitLines(text);
+            for (const std::string& name : deletions) {
+                while (EraseSection(lines, name)) {
+                }
+            }
+            text = JoinLines(lines);
+            joined = true;
+        }
+        // The headers present, as IndexOf finds them: whole lines equal
+        // ignoring letter case, that is, equal foldings.
+        std::set<std::u16string> headers;
+        for (const std::string& line : SplitLines(text)) {
+            headers.insert(platform::FoldCase(line));
+        }
         for (const auto& [name, stored] : aliases) {
             if (headers.insert(platform::FoldCase(HeaderOf(name))).second) {
                 // Appending a header rewrites every line end as CR LF once;
@@ -460,6 +485,7 @@ void AliasFile::WriteAliases(const std::vector<std::pair<std::string, AliasField
         }
         return text;
     });
+    return unchanged;
 }
 
 }  // namespace kvr

@@ -98,8 +98,15 @@ class AliasFile {
     // stored texts written, as WriteAliasFields does; the bytes are those of
     // these calls in that order. Creates the file when missing. Raises
     // NameError for a name CheckAliasName refuses and ProfileError "Unable to
-    // write to %s" when the rewrite fails; nothing is written then.
-    void WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases);
+    // write to %s" when the rewrite fails; nothing is written then. The
+    // sections of `deletions` go first, in the same rewrite, every section of
+    // each name as DeleteAliasSection removes one. With `expected`, nothing
+    // is written, and false returned, unless the file still holds exactly
+    // those bytes (a missing file counts as empty): for a caller that planned
+    // the change from what it read.
+    bool WriteAliases(const std::vector<std::pair<std::string, AliasFields>>& aliases,
+                      const std::vector<std::string>& deletions = {},
+                      const std::string* expected = nullptr);
 
     enum class SaveResult { Saved, Changed, Missing };
     // WriteAliasFields for an alias that must exist: Missing, with nothing

@@ -1,5 +1,6 @@
 #include "store/Cencrpyt.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Errors.h"
@@ -110,6 +111,42 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
         }
     }
     return value;
+}
+
+std::string CEncrpyt::ReEncrypt(std::string_view stored, std::string_view value,
+                                std::string_view freshKey, bool* tookFresh) const {
+    auto item = [&](size_t at) {
+        int number = 0;
+        return at + 2 <= stored.size() && ReadItem(stored.substr(at, 2), number) ? number : -1;
+    };
+    const int keyCount = item(0) - kKeyOffset;
+    const int valueCount = item(2) - kValueOffset;
+    auto fresh = [&] {
+        if (tookFresh != nullptr) {
+            *tookFresh = true;
+        }
+        return Encrypt(freshKey, value);
+    };
+    if (keyCount <= 0 || static_cast<size_t>(keyCount) > kMaxKeyLength || valueCount < 0) {
+        return fresh();
+    }
+    // The key's bytes follow the first value items, one after each.
+    std::string key;
+    for (int i = 0; i < std::min(keyCount, valueCount); ++i) {
+        const int number = item(4 + 4 * static_cast<size_t>(i) + 2);
+        if (number < 0) {
+            break;
+        }
+        key += static_cast<char>((number - kKeyOffset) & 0xFF);
+    }
+    const size_t needed = std::min(value.size(), static_cast<size_t>(keyCount));
+    if (key.size() < needed) {
+        return fresh();
+    }
+    // Key bytes past the new value are never written; only the key's length
+    // shows. Any filler keeps it.
+    key.resize(static_cast<size_t>(keyCount), ' ');
+    return Encrypt(key, value);
 }
 
 }  // namespace kvr

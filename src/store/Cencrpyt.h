@@ -26,6 +26,14 @@ class CEncrpyt {
     // item that is missing or not hexadecimal.
     std::string Decrypt(std::string_view stored) const;
 
+    // Encrypts a new value under the key that `stored` was written with, so
+    // that the value keeps its stamp. The stored text shows the key only as
+    // far as its value was long; when the new value needs more of it than
+    // that, or `stored` holds no key, it is encrypted under `freshKey`
+    // (`tookFresh` then set). Raises ConvertError as Encrypt does.
+    std::string ReEncrypt(std::string_view stored, std::string_view value,
+                          std::string_view freshKey, bool* tookFresh = nullptr) const;
+
     // Whether Encrypt accepts a value of this many bytes.
     static bool CanEncrypt(std::string_view value) { return value.size() <= kMaxValueLength; }
 };
