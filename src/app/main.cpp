@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
 
     // Desktops match the window to its menu entry (name, icon) through this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kavrolis.Kavrolis"));
-    kvr::InstallTranslations(QLocale::system());
+    kvr::InstallTranslations();
 
     try {
         kvr::TfmMain fmMain(kvr::MachineServices());

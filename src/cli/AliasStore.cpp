@@ -8,10 +8,15 @@
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 #include "store/KeyStamp.h"
+#include "texts/Messages.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
 namespace {
+
+constexpr SourceText kMissing = KVR_TEXT("kvrcfg", "Alias [%1] does not exist.");
+constexpr SourceText kExists = KVR_TEXT("kvrcfg", "Alias [%1] exists already.");
 
 std::string Utf8(std::string_view ansi) {
     return platform::Utf16ToUtf8(platform::AnsiToUnicode(ansi));
@@ -67,7 +72,7 @@ std::string AliasStore::Require(std::string_view name) {
     if (auto found = Find(name)) {
         return *found;
     }
-    throw Refusal("KVR別名[" + Utf8(name) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(name)}));
 }
 
 Fields AliasStore::ReadStored(const std::string& alias) {
@@ -102,7 +107,7 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
         case AliasFile::SaveResult::Missing:
             break;
     }
-    throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(alias)}));
 }
 
 void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases) {
@@ -127,7 +132,7 @@ void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& al
 void AliasStore::Add(const std::string& name) {
     CheckName(name);
     if (auto existing = Find(name)) {
-        throw Refusal("KVR別名[" + Utf8(*existing) + "]已存在。");
+        throw Refusal(texts::Say(kExists, {Utf8(*existing)}));
     }
     if (!Exists()) {
         file_.ListAliases();  // creates the empty file
@@ -141,12 +146,12 @@ void AliasStore::Rename(const std::string& oldName, const std::string& newName) 
         case AliasFile::RenameResult::Renamed:
             return;
         case AliasFile::RenameResult::NameTaken:
-            throw Refusal("KVR別名[" + Utf8(newName) + "]已存在，無法將KVR別名" + Utf8(oldName) +
-                          "更改為此名稱。");
+            throw Refusal(texts::Say(texts::kNameTaken,
+                                     {Utf8(Find(newName).value_or(newName)), Utf8(oldName)}));
         case AliasFile::RenameResult::Missing:
             break;
     }
-    throw Refusal("KVR別名[" + Utf8(oldName) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(oldName)}));
 }
 
 void AliasStore::Delete(const std::string& name) {
@@ -155,25 +160,29 @@ void AliasStore::Delete(const std::string& name) {
 
 void AliasStore::CheckName(std::string_view name) {
     if (name.empty()) {
-        throw Refusal("An alias name cannot be empty");
+        throw Refusal(texts::Say(KVR_TEXT("kvrcfg", "An alias name cannot be empty")));
     }
     switch (CheckAliasName(name)) {
         case NameProblem::None:
             return;
         case NameProblem::ControlCharacter:
-            throw Refusal("An alias name cannot hold a line break or another control character; [" +
-                          Utf8(name) + "] does");
+            throw Refusal(texts::Say(KVR_TEXT("kvrcfg",
+                                              "An alias name cannot hold a line break or another "
+                                              "control character; [%1] does"),
+                                     {Utf8(name)}));
         case NameProblem::RootText:
-            throw Refusal("An alias cannot be named " + std::string(kRootText) +
-                          ": that is the name of the tree's root");
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg",
+                         "An alias cannot be named %1: that is the name of the tree's root"),
+                {kRootText}));
     }
 }
 
 void AliasStore::CheckValue(std::size_t field, std::string_view value) {
     if (!CEncrpyt::CanEncrypt(value)) {
-        throw Refusal(Utf8(kFields[field].label) + "太長，無法存檔（最多 " +
-                      std::to_string(CEncrpyt::kMaxValueLength) + " 個位元組，現為 " +
-                      std::to_string(value.size()) + " 個）。未寫入任何欄位。");
+        throw Refusal(texts::Say(
+            texts::kTooLong, {Utf8(kFields[field].label), std::to_string(CEncrpyt::kMaxValueLength),
+                              std::to_string(value.size())}));
     }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // What `test` says about a failed connection, above the driver's own text:
-// the editor's explanations, in Traditional Chinese under a Chinese locale and
-// in English otherwise.
+// the window's explanations, in the user's language.
 #include <string>
 
 #include "dbtest/ConnectionOpener.h"

@@ -7,11 +7,12 @@
 #include <string_view>
 
 #include "platform/Errors.h"
+#include "texts/Labels.h"
 
 namespace kvr {
 
 // The text of the tree's root, compared byte for byte.
-inline constexpr char kRootText[] = "Kavrolis";
+using texts::kRootText;
 
 enum class NameProblem {
     None,

@@ -29,6 +29,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/Text.h"
+#include "texts/Texts.h"
 #include "ui/FormFont.h"
 #include "ui/Frmkeyin.h"
 
@@ -501,7 +503,25 @@ void TfmMain::FocusNameBox() {
 }
 
 std::u16string TfmMain::Translate(SourceText text) {
-    return QCoreApplication::translate(text.context, text.text).toStdU16String();
+    return platform::Utf8ToUtf16(texts::Translated(text));
+}
+
+void TfmMain::ShowWorkDirectory(const std::u16string& text) {
+    const QString shown = QString::fromStdU16String(text);
+    if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) {
+        root->setToolTip(0, shown);
+    }
+    if (lbWorkDir == nullptr) {
+        // Below the buttons, in the room the panel leaves at its foot.
+        lbWorkDir = new QLabel(Panel1);
+        Name(lbWorkDir, "lbWorkDir");
+        lbWorkDir->setFont(FormFont(13));
+        lbWorkDir->setGeometry(12, 277, 432, std::max(16, lbWorkDir->fontMetrics().height()));
+        lbWorkDir->show();
+    }
+    lbWorkDir->setText(
+        lbWorkDir->fontMetrics().elidedText(shown, Qt::ElideMiddle, lbWorkDir->width()));
+    lbWorkDir->setToolTip(shown);
 }
 
 void TfmMain::PopupAt(const QPoint& globalPos) {

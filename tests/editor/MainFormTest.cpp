@@ -20,6 +20,9 @@ TEST_F(EditorTest, FirstActivationOnMissingFileLeavesEmptyFileAndRootAlone) {
     EXPECT_FALSE(view.testEnabled);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(form->WorkDir(), workDir);
+    // The window says where it works; caption and root keep their texts.
+    EXPECT_EQ(view.workDirectory, u"Work directory: " + platform::Utf8ToUtf16(workDir));
+    EXPECT_EQ(view.NodeText(view.RootNode()), u"Kavrolis");
 
     // Later activations do nothing.
     form->FormActivate();
