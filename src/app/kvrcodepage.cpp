@@ -110,6 +110,18 @@ int Show(const kvr::platform::FileRegistry& registry) {
     return 0;
 }
 
+// The Windows number of a code page the platform names ("UTF-8", "windows-950");
+// the name itself for others.
+std::string WindowsNumber(const std::string& name) {
+    if (name == "UTF-8" || name == "utf-8" || name == "UTF8") {
+        return "65001";
+    }
+    if (name.starts_with("windows-")) {
+        return name.substr(8);
+    }
+    return name;
+}
+
 std::string WithSeparator(std::string dir) {
     if (dir.empty() || dir.back() != '/') {
         dir += '/';
@@ -123,7 +135,7 @@ bool AliasFilesFit(const std::vector<std::string>& dirs, unsigned codePage,
                    const std::optional<unsigned>& current) {
     const std::string from = kvr::platform::AnsiCodePage();
     const std::string to = kvr::platform::CodePageName(codePage);
-    const std::string fromArgument = current ? std::to_string(*current) : from;
+    const std::string fromArgument = current ? std::to_string(*current) : WindowsNumber(from);
     bool fit = true;
     for (const std::string& dir : dirs) {
         std::vector<kvr::ChangedText> changed;

@@ -8,6 +8,7 @@
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 #include "store/KeyStamp.h"
+#include "texts/FileErrors.h"
 #include "texts/Messages.h"
 #include "texts/Texts.h"
 
@@ -40,13 +41,13 @@ bool AliasStore::Exists() const {
         case platform::ReadStatus::Unreadable:
             break;
     }
-    throw FileError("Cannot open file " + Path());
+    throw FileError(texts::WithReadCause("Cannot open file " + Path(), Path()));
 }
 
 std::string AliasStore::Bytes() const {
     std::string bytes;
     if (platform::ReadWholeFile(Path(), bytes) != platform::ReadStatus::Ok) {
-        throw FileError("Cannot open file " + Path());
+        throw FileError(texts::WithReadCause("Cannot open file " + Path(), Path()));
     }
     return bytes;
 }

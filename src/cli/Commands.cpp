@@ -583,7 +583,9 @@ int Publish(const std::string& workDir, const RegistryChoice& choice) {
 }
 
 std::string Sentence(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+    // A sentence our texts end in Chinese has its own full stop.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.' &&
+        !message.ends_with("。") && !message.ends_with("！") && !message.ends_with("？")) {
         message += '.';
     }
     return message;

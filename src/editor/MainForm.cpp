@@ -158,7 +158,9 @@ std::u16string FailureText(const std::exception& failure) {
 }
 
 std::u16string ErrorBoxText(const std::u16string& message) {
-    if (!message.empty() && message.back() > u'.') {
+    // A sentence our texts end in Chinese has its own full stop.
+    if (!message.empty() && message.back() > u'.' &&
+        std::u16string_view(u"。！？").find(message.back()) == std::u16string_view::npos) {
         return message + u".";
     }
     return message;

@@ -264,6 +264,8 @@ TEST(ErrorBoxText, AddsFullStopOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(ErrorBoxText(u"done."), u"done.");
     EXPECT_EQ(ErrorBoxText(u"bounds (3)"), u"bounds (3)");  // ')' sorts before '.'
     EXPECT_EQ(ErrorBoxText(u"what!"), u"what!");
+    EXPECT_EQ(ErrorBoxText(u"Cannot open file x\n資料夾 x 不存在。"),
+              u"Cannot open file x\n資料夾 x 不存在。");
     EXPECT_EQ(ErrorBoxText(u""), u"");
 }
 

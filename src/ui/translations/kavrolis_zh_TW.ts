@@ -15,6 +15,18 @@
 <context>
     <name>ConnectionTest</name>
     <message>
+        <source>No server name was given.</source>
+        <translation>未輸入伺服器名稱。</translation>
+    </message>
+    <message>
+        <source>The port in the server name &quot;%1&quot; is not a number from 1 to 65535.</source>
+        <translation>伺服器名稱「%1」中的連接埠不是 1 到 65535 之間的數字。</translation>
+    </message>
+    <message>
+        <source>The server name &quot;%1&quot; names no host.</source>
+        <translation>伺服器名稱「%1」沒有指出主機。</translation>
+    </message>
+    <message>
         <source>No server name was given. Fill in the server name: host, host,port or host\instance.</source>
         <translation>未輸入伺服器名稱。請在「伺服器名稱」填入：主機、主機,連接埠 或 主機\執行個體。</translation>
     </message>
