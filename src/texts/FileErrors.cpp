@@ -54,6 +54,10 @@ std::string WithReadCause(const std::string& firstLine, const std::string& path)
     return Joined(firstLine, CauseText(platform::WhyFileFails(path, false), false));
 }
 
+std::string WithWriteCause(const std::string& firstLine, const std::string& path) {
+    return Joined(firstLine, CauseText(platform::WhyFileFails(path, true), true));
+}
+
 std::string WithCause(const std::string& firstLine, const std::string& path,
                       platform::EditStatus status) {
     using platform::EditStatus;
@@ -80,7 +84,7 @@ std::string WithCause(const std::string& firstLine, const std::string& path,
         case EditStatus::Failed:
             break;
     }
-    return Joined(firstLine, CauseText(platform::WhyFileFails(path, true), true));
+    return WithWriteCause(firstLine, path);
 }
 
 }  // namespace kvr::texts

@@ -15,6 +15,8 @@ std::string CauseText(const platform::FileTrouble& trouble, bool writing);
 
 // The first line for a file that could not be read, and its cause.
 std::string WithReadCause(const std::string& firstLine, const std::string& path);
+// The first line for a file that could not be written, and its cause.
+std::string WithWriteCause(const std::string& firstLine, const std::string& path);
 // The first line for a rewrite of path that ended with status, and its cause.
 std::string WithCause(const std::string& firstLine, const std::string& path,
                       platform::EditStatus status);

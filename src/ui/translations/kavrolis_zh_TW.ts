@@ -180,6 +180,30 @@
 <context>
     <name>kvrcfg</name>
     <message>
+        <source>Other programs keep changing %1.</source>
+        <translation>其他程式不斷修改 %1。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] is repeated; it was exported once.</source>
+        <translation>KVR別名[%1]重複出現，只匯出一次。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] exists already and was left alone (--replace overwrites it).</source>
+        <translation>KVR別名[%1]已存在，未變更（--replace 可覆蓋）。</translation>
+    </message>
+    <message>
+        <source>%1 added, %2 replaced, %3 left alone.</source>
+        <translation>新增 %1 個，取代 %2 個，未變更 %3 個。</translation>
+    </message>
+    <message>
+        <source>The machine&apos;s code page (ACP in %1) is unknown here; the system&apos;s is used.</source>
+        <translation>本機的字碼頁（%1 中的 ACP）在此無法使用；改用系統的字碼頁。</translation>
+    </message>
+    <message>
+        <source>the machine&apos;s registry</source>
+        <translation>本機的登錄檔</translation>
+    </message>
+    <message>
         <source>Alias [%1] does not exist.</source>
         <translation>KVR別名[%1]不存在。</translation>
     </message>
