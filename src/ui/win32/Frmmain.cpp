@@ -11,6 +11,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "texts/Labels.h"
 #include "texts/Texts.h"
 #include "ui/win32/FormFont.h"
 #include "ui/win32/Frmkeyin.h"
@@ -186,19 +187,20 @@ void TfmMain::BuildControls() {
     struct Field {
         HWND& label;
         const char* labelName;
-        const wchar_t* caption;
+        const char16_t* caption;  // shown followed by ":"
         HWND& box;
         const char* boxName;
         int top;
     };
     const Field fields[] = {
-        {Label1, "Label1", L"資料庫名稱:", edDatabaseName, "edDatabaseName", 61},
-        {Label2, "Label2", L"伺服器名稱:", edServerName, "edServerName", 109},
-        {Label3, "Label3", L"使用者帳號:", edUserName, "edUserName", 157},
-        {Label4, "Label4", L"使用者密碼:", edPassWord, "edPassWord", 205},
+        {Label1, "Label1", texts::kFieldLabels[0], edDatabaseName, "edDatabaseName", 61},
+        {Label2, "Label2", texts::kFieldLabels[1], edServerName, "edServerName", 109},
+        {Label3, "Label3", texts::kFieldLabels[2], edUserName, "edUserName", 157},
+        {Label4, "Label4", texts::kFieldLabels[3], edPassWord, "edPassWord", 205},
     };
     for (const Field& field : fields) {
-        field.label = AddControl(field.labelName, L"STATIC", field.caption,
+        field.label = AddControl(field.labelName, L"STATIC",
+                                 Wide(std::u16string(field.caption) + u":").c_str(),
                                  SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE, 0, kPanelLeft + 12,
                                  field.top + 3, 115, 19, fieldFont_);
     }
