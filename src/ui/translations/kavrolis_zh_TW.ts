@@ -229,6 +229,61 @@
     </message>
 </context>
 <context>
+    <name>kvrcfg check</name>
+    <message>
+        <source>the editor lists &quot;%1&quot; as an alias, but this line opens no section</source>
+        <translation>編輯器把「%1」列為KVR別名，但這一行並未開始一個區段</translation>
+    </message>
+    <message>
+        <source>the profile reader ignores this line (no &quot;=&quot;)</source>
+        <translation>設定檔讀取程式會略過這一行（沒有「=」）</translation>
+    </message>
+    <message>
+        <source>the profile reader ignores this line (before the first section)</source>
+        <translation>設定檔讀取程式會略過這一行（位於第一個區段之前）</translation>
+    </message>
+    <message>
+        <source>%1 repeated; readers use the first</source>
+        <translation>%1 重複出現；讀取時只用第一個</translation>
+    </message>
+    <message>
+        <source>the editor lists this alias as &quot;%1&quot; and cannot find its section by that name</source>
+        <translation>編輯器把這個KVR別名列為「%1」，但以此名稱找不到它的區段</translation>
+    </message>
+    <message>
+        <source>the alias&apos;s header is repeated (first at line %1); readers use only the first section</source>
+        <translation>這個KVR別名的標頭重複出現（第一次在第 %1 行）；讀取時只用第一個區段</translation>
+    </message>
+    <message>
+        <source>the name is not valid text in code page %1</source>
+        <translation>名稱不是字碼頁 %1 的有效文字</translation>
+    </message>
+    <message>
+        <source>the name is the tree&apos;s root text; the editor cannot edit or delete it</source>
+        <translation>名稱與樹狀清單根節點相同；編輯器無法編輯或刪除它</translation>
+    </message>
+    <message>
+        <source>the stored text has %1 characters; readers get only the first %2</source>
+        <translation>儲存的文字有 %1 個字元；讀取時只取得前 %2 個</translation>
+    </message>
+    <message>
+        <source>does not decode (%1)</source>
+        <translation>無法解碼（%1）</translation>
+    </message>
+    <message>
+        <source>the value has %1 bytes (at most %2)</source>
+        <translation>值有 %1 個位元組（最多 %2 個）</translation>
+    </message>
+    <message>
+        <source>the value is not valid text in code page %1</source>
+        <translation>值不是字碼頁 %1 的有效文字</translation>
+    </message>
+    <message>
+        <source>the section has only its header (added, never saved)</source>
+        <translation>這個區段只有標頭（已新增，從未存檔）</translation>
+    </message>
+</context>
+<context>
     <name>kvrcodepage</name>
     <message>
         <source>Usage: kvrcodepage [--dir DIR]... [--force] [CODE-PAGE]
