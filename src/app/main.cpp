@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
     // Every failure from here on, reading the machine's registry file
     // included, ends in the error box.
     try {
-        kvr::InstallTranslations(QLocale::system());
+        kvr::InstallTranslations();
         kvr::platform::UseMachineCodePage();
         // A name the code page cannot hold gives the program's own.
         const std::string title = kvr::ApplicationTitle(

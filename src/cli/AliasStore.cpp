@@ -8,10 +8,16 @@
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 #include "store/KeyStamp.h"
+#include "texts/FileErrors.h"
+#include "texts/Messages.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
 namespace {
+
+constexpr SourceText kMissing = KVR_TEXT("kvrcfg", "Alias [%1] does not exist.");
+constexpr SourceText kExists = KVR_TEXT("kvrcfg", "Alias [%1] exists already.");
 
 std::string Utf8(std::string_view ansi) {
     return platform::Utf16ToUtf8(platform::AnsiToUnicode(ansi));
@@ -35,13 +41,13 @@ bool AliasStore::Exists() const {
         case platform::ReadStatus::Unreadable:
             break;
     }
-    throw FileError("Cannot open file " + Path());
+    throw FileError(texts::WithReadCause("Cannot open file " + Path(), Path()));
 }
 
 std::string AliasStore::Bytes() const {
     std::string bytes;
     if (platform::ReadWholeFile(Path(), bytes) != platform::ReadStatus::Ok) {
-        throw FileError("Cannot open file " + Path());
+        throw FileError(texts::WithReadCause("Cannot open file " + Path(), Path()));
     }
     return bytes;
 }
@@ -67,7 +73,7 @@ std::string AliasStore::Require(std::string_view name) {
     if (auto found = Find(name)) {
         return *found;
     }
-    throw Refusal("KVR別名[" + Utf8(name) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(name)}));
 }
 
 Fields AliasStore::ReadStored(const std::string& alias) {
@@ -102,7 +108,7 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
         case AliasFile::SaveResult::Missing:
             break;
     }
-    throw Refusal("KVR別名[" + Utf8(alias) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(alias)}));
 }
 
 bool AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases,
@@ -128,7 +134,7 @@ bool AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& al
 void AliasStore::Add(const std::string& name) {
     CheckName(name);
     if (auto existing = Find(name)) {
-        throw Refusal("KVR別名[" + Utf8(*existing) + "]已存在。");
+        throw Refusal(texts::Say(kExists, {Utf8(*existing)}));
     }
     if (!Exists()) {
         file_.ListAliases();  // creates the empty file
@@ -142,12 +148,12 @@ void AliasStore::Rename(const std::string& oldName, const std::string& newName) 
         case AliasFile::RenameResult::Renamed:
             return;
         case AliasFile::RenameResult::NameTaken:
-            throw Refusal("KVR別名[" + Utf8(newName) + "]已存在，無法將KVR別名" + Utf8(oldName) +
-                          "更改為此名稱。");
+            throw Refusal(texts::Say(texts::kNameTaken,
+                                     {Utf8(Find(newName).value_or(newName)), Utf8(oldName)}));
         case AliasFile::RenameResult::Missing:
             break;
     }
-    throw Refusal("KVR別名[" + Utf8(oldName) + "]不存在。");
+    throw Refusal(texts::Say(kMissing, {Utf8(oldName)}));
 }
 
 void AliasStore::Delete(const std::string& name) {
@@ -156,30 +162,36 @@ void AliasStore::Delete(const std::string& name) {
 
 void AliasStore::CheckName(std::string_view name) {
     if (name.empty()) {
-        throw Refusal("An alias name cannot be empty");
+        throw Refusal(texts::Say(KVR_TEXT("kvrcfg", "An alias name cannot be empty")));
     }
     switch (CheckAliasName(name)) {
         case NameProblem::None:
             return;
         case NameProblem::ControlCharacter:
-            throw Refusal("An alias name cannot hold a line break or another control character; [" +
-                          Utf8(name) + "] does");
+            throw Refusal(texts::Say(KVR_TEXT("kvrcfg",
+                                              "An alias name cannot hold a line break or another "
+                                              "control character; [%1] does"),
+                                     {Utf8(name)}));
         case NameProblem::RootText:
-            throw Refusal("An alias cannot be named " + std::string(kRootText) +
-                          ": that is the name of the tree's root");
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg",
+                         "An alias cannot be named %1: that is the name of the tree's root"),
+                {kRootText}));
         case NameProblem::SurroundingBlank:
-            throw Refusal("An alias name cannot begin or end with a blank");
+            throw Refusal(
+                texts::Say(KVR_TEXT("kvrcfg", "An alias name cannot begin or end with a blank")));
         case NameProblem::TooLong:
-            throw Refusal("An alias name holds at most " + std::to_string(kMaxAliasNameBytes) +
-                          " bytes; this one has " + std::to_string(name.size()));
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg", "An alias name holds at most %1 bytes; this one has %2"),
+                {std::to_string(kMaxAliasNameBytes), std::to_string(name.size())}));
     }
 }
 
 void AliasStore::CheckValue(std::size_t field, std::string_view value) {
     if (!CEncrpyt::CanEncrypt(value)) {
-        throw Refusal(Utf8(kFields[field].label) + "太長，無法存檔（最多 " +
-                      std::to_string(CEncrpyt::kMaxValueLength) + " 個位元組，現為 " +
-                      std::to_string(value.size()) + " 個）。未寫入任何欄位。");
+        throw Refusal(texts::Say(
+            texts::kTooLong, {Utf8(kFields[field].label), std::to_string(CEncrpyt::kMaxValueLength),
+                              std::to_string(value.size())}));
     }
 }
 

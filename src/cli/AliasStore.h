@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/AliasFile.h"
+#include "texts/Labels.h"
 
 namespace kvr::cli {
 
@@ -21,10 +22,10 @@ struct FieldInfo {
     const char16_t* label;  // for messages, as the editor names the field
 };
 inline constexpr std::array<FieldInfo, 4> kFields{{
-    {"DatabaseName", "database", "--database", u"資料庫名稱"},
-    {"ServerName", "server", "--server", u"伺服器名稱"},
-    {"UserName", "user", "--user", u"使用者帳號"},
-    {"PassWord", "password", "--password", u"使用者密碼"},
+    {"DatabaseName", "database", "--database", texts::kFieldLabels[0]},
+    {"ServerName", "server", "--server", texts::kFieldLabels[1]},
+    {"UserName", "user", "--user", texts::kFieldLabels[2]},
+    {"PassWord", "password", "--password", texts::kFieldLabels[3]},
 }};
 inline constexpr std::size_t kPasswordField = 3;
 

@@ -13,6 +13,7 @@
 #include "platform/Text.h"
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -57,6 +58,11 @@ std::optional<std::size_t> FieldOf(std::string_view key) {
     return std::nullopt;
 }
 
+// A finding's description in the user's language.
+std::string Describe(SourceText text, std::initializer_list<std::string_view> values = {}) {
+    return texts::Say(text, values);
+}
+
 struct Section {
     std::size_t line = 0;
     std::string name;
@@ -93,8 +99,10 @@ class Checker {
         }
         if (listed) {
             Add(number, "", "not-a-header",
-                "the editor lists \"" + Utf8(line.substr(1, line.size() - 2)) +
-                    "\" as an alias, but this line opens no section");
+                Describe(KVR_TEXT("kvrcfg check",
+                                  "the editor lists \"%1\" as an alias, but this line opens no "
+                                  "section"),
+                         {Utf8(line.substr(1, line.size() - 2))}));
             return;
         }
         if (text.front() == ';') {
@@ -103,8 +111,11 @@ class Checker {
         const std::size_t eq = text.find('=');
         if (!section_ || eq == std::string_view::npos) {
             Add(number, section_ ? section_->name : "", "ignored-line",
-                section_ ? "the profile reader ignores this line (no \"=\")"
-                         : "the profile reader ignores this line (before the first section)");
+                Describe(section_ ? KVR_TEXT("kvrcfg check",
+                                             "the profile reader ignores this line (no \"=\")")
+                                  : KVR_TEXT("kvrcfg check",
+                                             "the profile reader ignores this line (before the "
+                                             "first section)")));
             return;
         }
         ++section_->keyLines;
@@ -114,14 +125,18 @@ class Checker {
         }
         if (section_->seen[*field]) {
             Add(number, section_->name, "repeated-key",
-                std::string(kFields[*field].key) + " repeated; readers use the first");
+                Describe(KVR_TEXT("kvrcfg check", "%1 repeated; readers use the first"),
+                         {kFields[*field].key}));
             return;
         }
         section_->seen[*field] = true;
         Value(number, *field, Unquote(text.substr(eq + 1)));
     }
 
-    void Header(std::size_t number, std::string_view line, std::string_view name) {
+    // Kept out of line: inlined into Run, GCC 12 warns falsely that the
+    // section it makes may be used uninitialized.
+    [[gnu::noinline]] void Header(std::size_t number, std::string_view line,
+                                  std::string_view name) {
         EndSection();
         section_.emplace();
         section_->line = number;
@@ -129,23 +144,30 @@ class Checker {
         const std::string_view listed = line.substr(1, line.size() - 2);
         if (line != "[" + std::string(name) + "]") {
             Add(number, section_->name, "header-mismatch",
-                "the editor lists this alias as \"" + Utf8(listed) +
-                    "\" and cannot find its section by that name");
+                Describe(KVR_TEXT("kvrcfg check",
+                                  "the editor lists this alias as \"%1\" and cannot find its "
+                                  "section by that name"),
+                         {Utf8(listed)}));
         }
         auto [first, added] = headers_.emplace(platform::FoldCase(name), number);
         if (!added) {
             section_->first = false;
             Add(number, section_->name, "repeated-header",
-                "the alias's header is repeated (first at line " + std::to_string(first->second) +
-                    "); readers use only the first section");
+                Describe(KVR_TEXT("kvrcfg check",
+                                  "the alias's header is repeated (first at line %1); readers "
+                                  "use only the first section"),
+                         {std::to_string(first->second)}));
         }
         if (!IsCodePageText(name)) {
             Add(number, section_->name, "name-not-text",
-                "the name is not valid text in code page " + platform::AnsiCodePage());
+                Describe(KVR_TEXT("kvrcfg check", "the name is not valid text in code page %1"),
+                         {platform::AnsiCodePage()}));
         }
         if (name == kRootText) {
             Add(number, section_->name, "root-name",
-                "the name is the tree's root text; the editor cannot edit or delete it");
+                Describe(KVR_TEXT("kvrcfg check",
+                                  "the name is the tree's root text; the editor cannot edit or "
+                                  "delete it")));
         }
     }
 
@@ -153,32 +175,39 @@ class Checker {
         const std::string what = std::string(kFields[field].key) + ": ";
         if (stored.size() > kReadLimit) {
             Add(number, section_->name, "value-too-long",
-                what + "the stored text has " + std::to_string(stored.size()) +
-                    " characters; readers get only the first " + std::to_string(kReadLimit));
+                what + Describe(KVR_TEXT("kvrcfg check",
+                                         "the stored text has %1 characters; readers get only "
+                                         "the first %2"),
+                                {std::to_string(stored.size()), std::to_string(kReadLimit)}));
             stored = stored.substr(0, kReadLimit);
         }
         std::string value;
         try {
             value = CEncrpyt().Decrypt(stored);
         } catch (const ConvertError& e) {
-            Add(number, section_->name, "undecodable", what + "does not decode (" + e.what() + ")");
+            Add(number, section_->name, "undecodable",
+                what + Describe(KVR_TEXT("kvrcfg check", "does not decode (%1)"), {e.what()}));
             return;
         }
         if (!CEncrpyt::CanEncrypt(value)) {
             Add(number, section_->name, "value-too-long",
-                what + "the value has " + std::to_string(value.size()) + " bytes (at most " +
-                    std::to_string(CEncrpyt::kMaxValueLength) + ")");
+                what + Describe(KVR_TEXT("kvrcfg check", "the value has %1 bytes (at most %2)"),
+                                {std::to_string(value.size()),
+                                 std::to_string(CEncrpyt::kMaxValueLength)}));
         }
         if (!IsCodePageText(value)) {
             Add(number, section_->name, "value-not-text",
-                what + "the value is not valid text in code page " + platform::AnsiCodePage());
+                what + Describe(
+                           KVR_TEXT("kvrcfg check", "the value is not valid text in code page %1"),
+                           {platform::AnsiCodePage()}));
         }
     }
 
     void EndSection() {
         if (section_ && section_->first && section_->keyLines == 0) {
             Add(section_->line, section_->name, "header-only",
-                "the section has only its header (added, never saved)");
+                Describe(KVR_TEXT("kvrcfg check",
+                                  "the section has only its header (added, never saved)")));
         }
         section_.reset();
     }

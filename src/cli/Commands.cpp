@@ -27,6 +27,8 @@
 #include "platform/Text.h"
 #include "settings/PublishMachineSettings.h"
 #include "store/Cencrpyt.h"
+#include "texts/FileErrors.h"
+#include "texts/Texts.h"
 
 #ifndef KVRCFG_VERSION
 #define KVRCFG_VERSION "0"
@@ -345,7 +347,9 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
             return kDone;
         }
     }
-    throw FileError("Cannot create file " + store.Path() + ": it keeps changing");
+    throw FileError(
+        "Cannot create file " + store.Path() + "\n" +
+        texts::Say(KVR_TEXT("kvrcfg", "Other programs keep changing %1."), {store.Path()}));
 }
 
 int Rename(AliasStore& store, const Invocation& call, Io&) {
@@ -445,7 +449,8 @@ int Export(AliasStore& store, const Invocation& call, Io& io) {
     for (const std::string& name : store.Names()) {
         // A repeated header reads the first section's fields: one entry.
         if (!seen.insert(platform::FoldCase(name)).second) {
-            Tell(io, "KVR別名[" + Utf8(name) + "] repeated, exported once");
+            Tell(io, texts::Say(KVR_TEXT("kvrcfg", "Alias [%1] is repeated; it was exported once."),
+                                {Utf8(name)}));
             continue;
         }
         aliases.push_back(AliasJson(name, Values(store, name), reveal));
@@ -551,8 +556,10 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
         if (found != present.end()) {
             const std::string* existing = &found->second;
             if (!replace) {
-                Tell(io, "KVR別名[" + Utf8(*existing) +
-                             "] exists, left alone (--replace overwrites it)");
+                Tell(io, texts::Say(KVR_TEXT("kvrcfg",
+                                             "Alias [%1] exists already and was left alone "
+                                             "(--replace overwrites it)."),
+                                    {Utf8(*existing)}));
                 ++kept;
                 continue;
             }
@@ -566,8 +573,8 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
     if (!writes.empty()) {
         store.WriteMany(writes);
     }
-    Tell(io, std::to_string(added) + " added, " + std::to_string(replaced) + " replaced, " +
-                 std::to_string(kept) + " left alone");
+    Tell(io, texts::Say(KVR_TEXT("kvrcfg", "%1 added, %2 replaced, %3 left alone."),
+                        {std::to_string(added), std::to_string(replaced), std::to_string(kept)}));
     return kDone;
 }
 
@@ -575,13 +582,16 @@ int Import(AliasStore& store, const Invocation& call, Io& io) {
 struct RegistryChoice {
     std::unique_ptr<platform::Registry> registry;
     std::string name;  // for messages
+    std::string file;  // the file of --registry; empty for the machine's
 };
 
 RegistryChoice ChooseRegistry(const std::string& file) {
     if (file.empty()) {
-        return {platform::MachineRegistry(), "the machine's registry"};
+        return {platform::MachineRegistry(),
+                texts::Say(KVR_TEXT("kvrcfg", "the machine's registry")),
+                {}};
     }
-    return {std::make_unique<platform::FileRegistry>(file), file};
+    return {std::make_unique<platform::FileRegistry>(file), file, file};
 }
 
 int Publish(const std::string& workDir, const RegistryChoice& choice) {
@@ -594,7 +604,10 @@ int Publish(const std::string& workDir, const RegistryChoice& choice) {
     // The publication itself reports nothing: read the value back.
     auto value = registry.OpenKey("SOFTWARE", platform::kKeyQueryValue).QueryValue("KVRPath");
     if (!value || *value != platform::StringValue(platform::RegType::Sz, workDir)) {
-        throw RegistryError("Cannot publish KVRPath in " + choice.name);
+        const std::string first = "Cannot publish KVRPath in " + choice.name;
+        // A registry file gives the cause, as any file does.
+        throw RegistryError(choice.file.empty() ? first
+                                                : texts::WithWriteCause(first, choice.file));
     }
     return kDone;
 }
@@ -655,7 +668,9 @@ RecodeOptions RecodeOptionsOf(const Invocation& call) {
 }
 
 std::string Sentence(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+    // A sentence our texts end in Chinese has its own full stop.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.' &&
+        !message.ends_with("。") && !message.ends_with("！") && !message.ends_with("？")) {
         message += '.';
     }
     return message;
@@ -743,8 +758,10 @@ int Run(const std::vector<std::string>& args, Io& io) {
         // of ours reads it, whatever the terminal's.
         if (platform::UseMachineCodePage(*registry.registry) ==
             platform::MachineCodePage::Unknown) {
-            Tell(io, "the machine's code page (ACP in " + registry.name +
-                         ") is unknown here; using the system's");
+            Tell(io, texts::Say(KVR_TEXT("kvrcfg",
+                                         "The machine's code page (ACP in %1) is unknown here; "
+                                         "the system's is used."),
+                                {registry.name}));
         }
         SetTerminalIsAnsi(platform::TerminalIsAnsi());
         AliasStore store(workDir);

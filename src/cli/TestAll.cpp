@@ -15,6 +15,7 @@
 #include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -102,7 +103,6 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
     const long long total = Since(start);
 
     std::size_t failed = 0;
-    const bool chinese = ChineseLocale();
     Json json = Json::array();
     for (const Job& job : jobs) {
         const bool ok = job.outcome.succeeded;
@@ -120,7 +120,8 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
             continue;
         }
         std::string line = Utf8(job.alias) + "\t" +
-                           (ok ? (chinese ? "成功" : "success") : (chinese ? "失敗" : "failure")) +
+                           (ok ? texts::Say(KVR_TEXT("kvrcfg", "success"))
+                               : texts::Say(KVR_TEXT("kvrcfg", "failure"))) +
                            "\t" + std::to_string(job.milliseconds) + " ms";
         if (!ok) {
             // The driver's own text, often several lines, is in --json.

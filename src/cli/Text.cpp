@@ -5,6 +5,7 @@
 #include "cli/AliasStore.h"
 #include "platform/Console.h"
 #include "platform/Text.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -13,8 +14,10 @@ namespace {
 bool terminalIsAnsi = true;
 
 std::string Unstorable(std::string_view what, const std::string& character) {
-    return std::string(what) + ": the character \"" + character +
-           "\" cannot be stored in the machine's code page (" + platform::AnsiCodePage() + ")";
+    return texts::Say(KVR_TEXT("kvrcfg",
+                               "%1: the character \"%2\" cannot be stored in the machine's code "
+                               "page (%3)"),
+                      {what, character, platform::AnsiCodePage()});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "texts/Messages.h"
 
 namespace kvr {
 namespace {
@@ -237,7 +238,7 @@ bool NamesNoServer(std::string_view server) {
 std::string FreeTdsServerName(std::string_view server) {
     std::string_view name = WithoutProtocol(server);
     if (name.empty()) {
-        throw Error("No server name was given.");
+        throw Error(texts::Say(texts::kNoServerName));
     }
 
     std::string_view port;
@@ -248,8 +249,10 @@ std::string FreeTdsServerName(std::string_view server) {
         auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), number);
         if (port.empty() || ec != std::errc() || end != port.data() + port.size() || number < 1 ||
             number > 65535) {
-            throw Error("The port in the server name \"" + std::string(Trim(server)) +
-                        "\" is not a number from 1 to 65535.");
+            throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                            "The port in the server name \"%1\" is not a number "
+                                            "from 1 to 65535."),
+                                   {Trim(server)}));
         }
     }
     std::string_view instance;
@@ -258,7 +261,8 @@ std::string FreeTdsServerName(std::string_view server) {
         name = Trim(name.substr(0, slash));
     }
     if (name.empty()) {
-        throw Error("The server name \"" + std::string(Trim(server)) + "\" names no host.");
+        throw Error(texts::Say(KVR_TEXT("ConnectionTest", "The server name \"%1\" names no host."),
+                               {Trim(server)}));
     }
 
     std::string host(name);

@@ -14,6 +14,7 @@
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
 #include "platform/Errors.h"
+#include "texts/Messages.h"
 
 namespace kvr {
 namespace {
@@ -216,7 +217,7 @@ ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
                                   "\" is not supported; only SQLOLEDB is.");
         }
         if (NamesNoServer(settings.server)) {
-            return Fail("No server name was given.", FailureReason::NoServerName);
+            return Fail(texts::Say(texts::kNoServerName), FailureReason::NoServerName);
         }
         target.server = FreeTdsServerName(settings.server);
         target.namesInstance = settings.server.find('\\') != std::string::npos &&

@@ -13,6 +13,9 @@
 #include "settings/PublishMachineSettings.h"
 #include "store/AliasName.h"
 #include "store/KeyStamp.h"
+#include "texts/Explanations.h"
+#include "texts/Labels.h"
+#include "texts/Messages.h"
 
 namespace kvr {
 
@@ -25,10 +28,10 @@ struct Field {
 
 // The box of each field of kAliasFieldKeys, in its order.
 constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
-    {Box::DatabaseName, u"資料庫名稱"},
-    {Box::ServerName, u"伺服器名稱"},
-    {Box::UserName, u"使用者帳號"},
-    {Box::PassWord, u"使用者密碼"},
+    {Box::DatabaseName, texts::kFieldLabels[0]},
+    {Box::ServerName, texts::kFieldLabels[1]},
+    {Box::UserName, texts::kFieldLabels[2]},
+    {Box::PassWord, texts::kFieldLabels[3]},
 }};
 
 std::u16string Unicode(std::string_view ansi) {
@@ -87,6 +90,17 @@ std::u16string FirstControl(const std::string& name) {
     return Unicode(hex);
 }
 
+// The name as the file stores it, in its letter case; the name itself when
+// no header carries it.
+std::string StoredName(AliasFile& file, const std::string& name) {
+    for (std::string& listed : file.ListExistingAliases()) {
+        if (platform::EqualsIgnoreCase(listed, name)) {
+            return std::move(listed);
+        }
+    }
+    return name;
+}
+
 // Runs a step when the scope ends, however it ends.
 template <class F>
 class Finally {
@@ -133,57 +147,6 @@ SortedNames SortedForDisplay(std::vector<std::string> names) {
     return sorted;
 }
 
-// What the failure box's details say first, above the driver's own text.
-SourceText Explanation(FailureReason reason) {
-    switch (reason) {
-        case FailureReason::NoServerName:
-            return KVR_TEXT("ConnectionTest",
-                            "No server name was given. Fill in the server name: host, host,port "
-                            "or host\\instance.");
-        case FailureReason::ServerNotFound:
-            return KVR_TEXT("ConnectionTest",
-                            "The server was not found: its name does not resolve, or the network "
-                            "does not reach it. Check the server name and the network.");
-        case FailureReason::PortClosed:
-            return KVR_TEXT("ConnectionTest",
-                            "The server machine refused the connection: nothing listens at that "
-                            "port. Check the port number, and that SQL Server is running and "
-                            "accepts TCP/IP connections.");
-        case FailureReason::Timeout:
-            return KVR_TEXT("ConnectionTest",
-                            "The server did not answer within the time allowed. Check the server "
-                            "name and port, and whether a firewall drops the connection.");
-        case FailureReason::LoginRefused:
-            return KVR_TEXT("ConnectionTest",
-                            "The server refused the login. Check the user name and the password, "
-                            "and that the server allows SQL Server logins.");
-        case FailureReason::IntegratedLogin:
-            return KVR_TEXT("ConnectionTest",
-                            "No user name was given, so a Windows (integrated) login was tried, "
-                            "and it failed. Give a user name and password.");
-        case FailureReason::DatabaseUnavailable:
-            return KVR_TEXT("ConnectionTest",
-                            "The user name and password were accepted, but the database cannot be "
-                            "opened: it does not exist on this server, or this login may not use "
-                            "it (SQL Server error 4060). Check the database name and the login's "
-                            "rights.");
-        case FailureReason::Encryption:
-            return KVR_TEXT("ConnectionTest",
-                            "The server broke off the connection while settling encryption: one "
-                            "side requires encryption that the other cannot provide. Check the "
-                            "server's encryption setting and this machine's.");
-        case FailureReason::InstanceNotFound:
-            return KVR_TEXT("ConnectionTest",
-                            "The named SQL Server instance was not found: the SQL Server Browser "
-                            "(UDP port 1434) on that machine did not report it. Check the "
-                            "instance name, or give the port instead (host,port).");
-        case FailureReason::Other:
-            break;
-    }
-    return KVR_TEXT("ConnectionTest",
-                    "The connection failed for the reason the driver gives below.");
-}
-
 }  // namespace
 
 std::u16string FailureText(const std::exception& failure) {
@@ -195,7 +158,9 @@ std::u16string FailureText(const std::exception& failure) {
 }
 
 std::u16string ErrorBoxText(const std::u16string& message) {
-    if (!message.empty() && message.back() > u'.') {
+    // A sentence our texts end in Chinese has its own full stop.
+    if (!message.empty() && message.back() > u'.' &&
+        std::u16string_view(u"。！？").find(message.back()) == std::u16string_view::npos) {
         return message + u".";
     }
     return message;
@@ -235,6 +200,8 @@ void MainForm::FormActivate() {
 
     sWorkDir = services_.currentDirectory();
     file_.emplace(sWorkDir);
+    view_.ShowWorkDirectory(
+        Fill(Tr(KVR_TEXT("MainForm", "Work directory: %1")), {Unicode(sWorkDir)}));
     try {
         services_.publishSettings(sWorkDir);
     } catch (const std::exception& e) {
@@ -458,7 +425,10 @@ void MainForm::LoadAlias() {
             Fill(Tr(KVR_TEXT("MainForm",
                              "Some text of alias [%1] is not in the machine's code page (%2) and "
                              "cannot be shown: it shows as %3. Fields you leave as they are keep "
-                             "their stored text when you save.")),
+                             "their stored text when you save. When the file was written under "
+                             "another code page, an administrator converts it with \"kvrcfg "
+                             "recode --to <code page> --from <other code page>\", or sets the "
+                             "machine's code page back with \"kvrcodepage <other code page>\".")),
                  {Unicode(sAlias), Unicode(platform::AnsiCodePage()), u"\uFFFD"}));
     }
     if (failure) {
@@ -502,9 +472,7 @@ bool MainForm::SaveAlias() {
     }
     if (auto unfit = FirstUnfitValue(values)) {
         std::size_t i = *unfit;
-        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
-                                         "%1 is too long to save: at most %2 bytes, it has %3. "
-                                         "No field was written.")),
+        view_.ShowError(Fill(Tr(texts::kTooLong),
                              {kFields[i].label, Unicode(std::to_string(CEncrpyt::kMaxValueLength)),
                               Unicode(std::to_string(values[i].size()))}));
         return false;
@@ -645,7 +613,7 @@ void MainForm::TestConnection() {
     if (outcome.succeeded) {
         view_.ShowMessage(u"連線成功!!");
     } else {
-        std::u16string details = Tr(Explanation(outcome.reason));
+        std::u16string details = Tr(texts::ExplanationOf(outcome.reason));
         if (!outcome.detail.empty()) {
             details += u"\n\n" + platform::Utf8ToUtf16(outcome.detail);
         }
@@ -779,8 +747,9 @@ void MainForm::NewAlias() {
         // instead of adding a second node for the same section.
         NodeId existing = FindAliasNode(name);
         if (existing == kNoNode) {
-            existing = view_.AddChild(root, Unicode(name));
-            names_[existing] = name;
+            const std::string stored = StoredName(File(), name);
+            existing = view_.AddChild(root, Unicode(stored));
+            names_[existing] = stored;
         }
         view_.FullExpand(root);
         view_.SelectNode(existing);
@@ -895,10 +864,8 @@ void MainForm::RenameAlias(const std::u16string& newText) {
     // unreachable. A change of letter case alone is the same header.
     if (!platform::EqualsIgnoreCase(newName, sOldName) && File().HasAliasHeader(newName)) {
         RestoreName();
-        view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
-                                         "Alias [%1] exists already: alias %2 cannot take its "
-                                         "name.")),
-                             {newText, oldNameText_}));
+        view_.ShowError(
+            Fill(Tr(texts::kNameTaken), {Unicode(StoredName(File(), newName)), oldNameText_}));
         return;
     }
 
@@ -933,10 +900,8 @@ void MainForm::RenameAlias(const std::u16string& newText) {
             break;
         case AliasFile::RenameResult::NameTaken:
             RestoreName();
-            view_.ShowError(Fill(Tr(KVR_TEXT("MainForm",
-                                             "Alias [%1] exists already: alias %2 cannot take its "
-                                             "name.")),
-                                 {newText, oldNameText_}));
+            view_.ShowError(
+                Fill(Tr(texts::kNameTaken), {Unicode(StoredName(File(), newName)), oldNameText_}));
             FollowFile();
             break;
         case AliasFile::RenameResult::Missing:

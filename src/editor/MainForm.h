@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "store/AliasFile.h"
 #include "store/Cencrpyt.h"
+#include "texts/Labels.h"
 
 namespace kvr {
 
@@ -31,7 +32,7 @@ struct MainFormServices {
 
 class MainForm {
   public:
-    static constexpr char16_t kRootText[] = u"Kavrolis";
+    static constexpr const char16_t* kRootText = texts::kRootTextWide.data();
 
     MainForm(MainView& view, MainFormServices services);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "texts/Texts.h"
+
 namespace kvr {
 
 using NodeId = int;
@@ -19,18 +21,6 @@ enum class Icon { None, Warning };
 enum class Answer { Yes, No, Cancel };
 enum class Buttons { YesNo, YesNoCancel };
 enum class DefaultButton { Yes, No };
-
-// One of our own texts: English, marked for the translation tools (lupdate
-// reads KVR_TEXT as QT_TRANSLATE_NOOP). The view shows it in the user's
-// language.
-struct SourceText {
-    const char* context;
-    const char* text;
-};
-#define KVR_TEXT(context, text) \
-    ::kvr::SourceText {         \
-        context, text           \
-    }
 
 class MainView {
   public:
@@ -84,6 +74,11 @@ class MainView {
     // One of our own texts in the user's language (the English text when there
     // is no translation).
     virtual std::u16string Translate(SourceText text) = 0;
+
+    // Shows which work directory the window edits (a line of text such as
+    // "Work directory: /srv/kvr/"), leaving the caption and the root's text
+    // as they are.
+    virtual void ShowWorkDirectory(const std::u16string& text) = 0;
 
     // The name dialog. The text typed, or nothing when the user cancelled it.
     virtual std::optional<std::u16string> PromptName() = 0;

@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
+#include "texts/FileErrors.h"
 
 namespace kvr {
 
@@ -32,19 +33,6 @@ std::string FieldText(std::optional<std::string_view> value) {
 
 // The message for a failed rewrite: the call's own, with the reason where the
 // call's message alone would send the user looking in the wrong place.
-std::string WithReason(EditStatus status, std::string message) {
-    switch (status) {
-        case EditStatus::Busy:
-            return message + ": another program keeps the file locked";
-        case EditStatus::ForeignOwner:
-            return message +
-                   ": the file belongs to another user or group, which a rewrite "
-                   "would take from them";
-        default:
-            return message;
-    }
-}
-
 std::vector<std::string_view> FieldKeys() {
     return {kAliasFieldKeys.begin(), kAliasFieldKeys.end()};
 }
@@ -221,7 +209,7 @@ void AliasFile::EditLines(Change change) {
     EditStatus status =
         platform::EditFile(*fs_, path, [&](const std::string* bytes) -> std::optional<std::string> {
             if (bytes == nullptr) {
-                throw FileError("Cannot open file " + path);
+                throw FileError(texts::WithReadCause("Cannot open file " + path, path));
             }
             std::vector<std::string> lines = SplitLines(*bytes);
             if (!change(lines)) {
@@ -230,10 +218,10 @@ void AliasFile::EditLines(Change change) {
             return JoinLines(lines);
         });
     if (status == EditStatus::Unreadable) {
-        throw FileError("Cannot open file " + path);
+        throw FileError(texts::WithReadCause("Cannot open file " + path, path));
     }
     if (status != EditStatus::Done) {
-        throw FileError(WithReason(status, "Cannot create file " + path));
+        throw FileError(texts::WithCause("Cannot create file " + path, path, status));
     }
 }
 
@@ -246,7 +234,7 @@ void AliasFile::EditBytes(Change change) {
             return change(bytes != nullptr ? *bytes : kMissing);
         });
     if (status != EditStatus::Done) {
-        throw ProfileError(WithReason(status, "Unable to write to " + path));
+        throw ProfileError(texts::WithCause("Unable to write to " + path, path, status));
     }
 }
 
@@ -267,16 +255,16 @@ std::vector<std::string> AliasFile::ListAliases() {
                     return std::string();
                 });
             if (status == EditStatus::Unreadable) {
-                throw FileError("Cannot open file " + path);
+                throw FileError(texts::WithReadCause("Cannot open file " + path, path));
             }
             if (status != EditStatus::Done) {
-                throw FileError(WithReason(status, "Cannot create file " + path));
+                throw FileError(texts::WithCause("Cannot create file " + path, path, status));
             }
             break;
         }
         case ReadStatus::Unreadable:
             // Not a missing file: creating an empty one would lose it.
-            throw FileError("Cannot open file " + path);
+            throw FileError(texts::WithReadCause("Cannot open file " + path, path));
         case ReadStatus::Ok:
             break;
     }
@@ -289,7 +277,8 @@ std::vector<std::string> AliasFile::ListExistingAliases() {
         case ReadStatus::Missing:
             return {};
         case ReadStatus::Unreadable:
-            throw FileError("Cannot open file " + AliasFilePath());
+            throw FileError(
+                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
         case ReadStatus::Ok:
             break;
     }
@@ -345,7 +334,8 @@ bool AliasFile::HasAliasHeader(const std::string& name) {
         case ReadStatus::Missing:
             return false;
         case ReadStatus::Unreadable:
-            throw FileError("Cannot open file " + AliasFilePath());
+            throw FileError(
+                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
         case ReadStatus::Ok:
             break;
     }

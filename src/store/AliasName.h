@@ -11,11 +11,12 @@
 #include <string_view>
 
 #include "platform/Errors.h"
+#include "texts/Labels.h"
 
 namespace kvr {
 
 // The text of the tree's root, compared byte for byte.
-inline constexpr char kRootText[] = "Kavrolis";
+using texts::kRootText;
 
 // The longest name, in bytes of the code page: a name buffer of 256 bytes
 // holds it, and the Windows tree shows at most 260 characters of a node. Real

@@ -29,6 +29,9 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/Text.h"
+#include "texts/Labels.h"
+#include "texts/Texts.h"
 #include "ui/FormFont.h"
 #include "ui/Frmkeyin.h"
 
@@ -259,13 +262,13 @@ void TfmMain::BuildControls() {
         int top;
     };
     const Field fields[] = {
-        {Label1, "Label1", u"資料庫名稱:", edDatabaseName, "edDatabaseName", 61},
-        {Label2, "Label2", u"伺服器名稱:", edServerName, "edServerName", 109},
-        {Label3, "Label3", u"使用者帳號:", edUserName, "edUserName", 157},
-        {Label4, "Label4", u"使用者密碼:", edPassWord, "edPassWord", 205},
+        {Label1, "Label1", texts::kFieldLabels[0], edDatabaseName, "edDatabaseName", 61},
+        {Label2, "Label2", texts::kFieldLabels[1], edServerName, "edServerName", 109},
+        {Label3, "Label3", texts::kFieldLabels[2], edUserName, "edUserName", 157},
+        {Label4, "Label4", texts::kFieldLabels[3], edPassWord, "edPassWord", 205},
     };
     for (const Field& field : fields) {
-        field.label = new QLabel(QString::fromUtf16(field.caption), Panel1);
+        field.label = new QLabel(QString::fromUtf16(field.caption) + u':', Panel1);
         Name(field.label, field.labelName);
         field.label->setFont(FormFont(19));
         field.label->setGeometry(12, field.top + 3, 115, 19);
@@ -501,7 +504,25 @@ void TfmMain::FocusNameBox() {
 }
 
 std::u16string TfmMain::Translate(SourceText text) {
-    return QCoreApplication::translate(text.context, text.text).toStdU16String();
+    return platform::Utf8ToUtf16(texts::Translated(text));
+}
+
+void TfmMain::ShowWorkDirectory(const std::u16string& text) {
+    const QString shown = QString::fromStdU16String(text);
+    if (QTreeWidgetItem* root = TreeView1->topLevelItem(0)) {
+        root->setToolTip(0, shown);
+    }
+    if (lbWorkDir == nullptr) {
+        // Below the buttons, in the room the panel leaves at its foot.
+        lbWorkDir = new QLabel(Panel1);
+        Name(lbWorkDir, "lbWorkDir");
+        lbWorkDir->setFont(FormFont(13));
+        lbWorkDir->setGeometry(12, 277, 432, std::max(16, lbWorkDir->fontMetrics().height()));
+        lbWorkDir->show();
+    }
+    lbWorkDir->setText(
+        lbWorkDir->fontMetrics().elidedText(shown, Qt::ElideMiddle, lbWorkDir->width()));
+    lbWorkDir->setToolTip(shown);
 }
 
 void TfmMain::PopupAt(const QPoint& globalPos) {

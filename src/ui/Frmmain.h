@@ -66,6 +66,7 @@ class TfmMain : public QWidget, public MainView {
     void OpenMenu() override;
     void FocusNameBox() override;
     std::u16string Translate(SourceText text) override;
+    void ShowWorkDirectory(const std::u16string& text) override;
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 
@@ -90,6 +91,7 @@ class TfmMain : public QWidget, public MainView {
     QFrame* Panel2 = nullptr;
     QLineEdit* edName = nullptr;
     QLabel* Label5 = nullptr;
+    QLabel* lbWorkDir = nullptr;  // the status line at the panel's foot
     QFrame* Panel3 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -2,23 +2,25 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
+
+#include "platform/Language.h"
 
 namespace kvr {
 
-bool InstallTranslations(const QLocale& locale) {
-    // They live as long as the application.
+bool InstallTranslations() {
+    const QLocale locale =
+        platform::UserReadsTraditionalChinese()
+            ? QLocale(QLocale::Chinese, QLocale::TraditionalChineseScript, QLocale::Taiwan)
+            : QLocale(QLocale::English, QLocale::UnitedStates);
+    // It lives as long as the application.
     auto* qtTexts = new QTranslator(QCoreApplication::instance());
-    if (qtTexts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(qtTexts);
-    }
-    auto* ours = new QTranslator(QCoreApplication::instance());
-    if (!ours->load(locale, QStringLiteral("kavrolis"), QStringLiteral("_"),
-                    QStringLiteral(":/i18n"))) {
+    if (!qtTexts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         return false;
     }
-    QCoreApplication::installTranslator(ours);
+    QCoreApplication::installTranslator(qtTexts);
     return true;
 }
 

@@ -1,12 +1,10 @@
 #pragma once
-// The user's language for the windows: Qt's own texts (standard buttons) from
-// Qt's translations, ours from the .qm files built into the program.
-#include <QLocale>
-
+// Qt's own texts (the standard buttons) in the user's language: the one of our
+// own texts (platform/Language.h), from Qt's translations.
 namespace kvr {
 
-// Installs the translations for `locale` into the application; call once,
-// after the QApplication exists. Returns whether ours were found.
-bool InstallTranslations(const QLocale& locale);
+// Installs them into the application; call once, after the QApplication
+// exists. Returns whether they were found.
+bool InstallTranslations();
 
 }  // namespace kvr

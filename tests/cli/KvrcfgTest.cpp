@@ -149,6 +149,10 @@ TEST_F(Kvrcfg, RefusesAndLeavesTheFileAlone) {
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
         EXPECT_EQ(File(), before);
     }
+    // An existing alias is named as stored, not as typed.
+    EXPECT_EQ(Run({"add", "sALES"}).err, "kvrcfg: Alias [Sales] exists already.\n");
+    EXPECT_EQ(Run({"rename", "Stock", "sales"}).err,
+              "kvrcfg: Alias [Sales] exists already: alias Stock cannot take its name.\n");
     // A work directory whose KVRCFG cannot be read is a file error.
     std::filesystem::remove(work_.File("KVRCFG"));
     std::filesystem::create_directory(work_.File("KVRCFG"));

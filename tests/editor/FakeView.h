@@ -43,6 +43,7 @@ class FakeView : public MainView {
     bool rootExpanded = true;
     int workRuns = 0;
     int menuOpened = 0;
+    std::u16string workDirectory;
     int nameFocused = 0;
 
     // Tree helpers for tests
@@ -77,6 +78,7 @@ class FakeView : public MainView {
     void OpenMenu() override { ++menuOpened; }
     void FocusNameBox() override { ++nameFocused; }
     std::u16string Translate(SourceText t) override;
+    void ShowWorkDirectory(const std::u16string& t) override { workDirectory = t; }
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 

@@ -20,6 +20,9 @@ TEST_F(EditorTest, FirstActivationOnMissingFileLeavesEmptyFileAndRootAlone) {
     EXPECT_FALSE(view.testEnabled);
     EXPECT_TRUE(view.boxes.empty());
     EXPECT_EQ(form->WorkDir(), workDir);
+    // The window says where it works; caption and root keep their texts.
+    EXPECT_EQ(view.workDirectory, u"Work directory: " + platform::Utf8ToUtf16(workDir));
+    EXPECT_EQ(view.NodeText(view.RootNode()), u"Kavrolis");
 
     // Later activations do nothing.
     form->FormActivate();
@@ -261,6 +264,8 @@ TEST(ErrorBoxText, AddsFullStopOnlyAfterCharactersSortingAfterIt) {
     EXPECT_EQ(ErrorBoxText(u"done."), u"done.");
     EXPECT_EQ(ErrorBoxText(u"bounds (3)"), u"bounds (3)");  // ')' sorts before '.'
     EXPECT_EQ(ErrorBoxText(u"what!"), u"what!");
+    EXPECT_EQ(ErrorBoxText(u"Cannot open file x\n資料夾 x 不存在。"),
+              u"Cannot open file x\n資料夾 x 不存在。");
     EXPECT_EQ(ErrorBoxText(u""), u"");
 }
 

@@ -225,14 +225,17 @@ TEST_F(AliasFileTest, UnreadableFileIsNeverReplaced) {
     // KVRCFG is a folder holding a file: it exists but cannot be read.
     std::filesystem::create_directory(file.AliasFilePath());
     test::WriteBytes(file.AliasFilePath() + "/inside", "keep");
-    const std::string open = "Cannot open file " + file.AliasFilePath();
+    // Each error names the cause on a line of its own.
+    const std::string cause =
+        "\n" + file.AliasFilePath() + " is not a regular file: a folder or a device.";
+    const std::string open = "Cannot open file " + file.AliasFilePath() + cause;
     ExpectError([&] { file.ListAliases(); }, open);
     ExpectError([&] { file.AddAliasHeader("A"); }, open);
     ExpectError([&] { file.DeleteAliasSection("A"); }, open);
     ExpectError([&] { file.RenameAliasHeader("A", "B"); }, open);
     ExpectError([&] { file.HasAliasHeader("A"); }, open);
     ExpectError([&] { file.WriteAliasField("A", "k", "v"); },
-                "Unable to write to " + file.AliasFilePath());
+                "Unable to write to " + file.AliasFilePath() + cause);
     EXPECT_EQ(file.ReadAliasField("A", "k"), "");
     EXPECT_EQ(test::ReadBytes(file.AliasFilePath() + "/inside"), "keep");
 }
@@ -240,8 +243,10 @@ TEST_F(AliasFileTest, UnreadableFileIsNeverReplaced) {
 TEST(AliasFileErrorTest, MissingFileThatCannotBeCreated) {
     test::TempDir dir;
     AliasFile file(dir.Path() + "no-such-folder/");
-    ExpectError([&] { file.ListAliases(); }, "Cannot create file " + file.AliasFilePath());
-    ExpectError([&] { file.AddAliasHeader("A"); }, "Cannot open file " + file.AliasFilePath());
+    const std::string cause = "\nThe folder " + dir.Path() + "no-such-folder/ does not exist.";
+    ExpectError([&] { file.ListAliases(); }, "Cannot create file " + file.AliasFilePath() + cause);
+    ExpectError([&] { file.AddAliasHeader("A"); },
+                "Cannot open file " + file.AliasFilePath() + cause);
 }
 
 TEST(AliasFileErrorTest, FailedRewritesLeaveTheOldFile) {

@@ -2,7 +2,30 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_TW">
 <context>
+    <name>Alias</name>
+    <message>
+        <source>Alias [%1] exists already: alias %2 cannot take its name.</source>
+        <translation>KVR別名[%1]已存在，無法將KVR別名%2更改為此名稱。</translation>
+    </message>
+    <message>
+        <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
+        <translation>%1太長，無法存檔（最多 %2 個位元組，現為 %3 個）。未寫入任何欄位。</translation>
+    </message>
+</context>
+<context>
     <name>ConnectionTest</name>
+    <message>
+        <source>No server name was given.</source>
+        <translation>未輸入伺服器名稱。</translation>
+    </message>
+    <message>
+        <source>The port in the server name &quot;%1&quot; is not a number from 1 to 65535.</source>
+        <translation>伺服器名稱「%1」中的連接埠不是 1 到 65535 之間的數字。</translation>
+    </message>
+    <message>
+        <source>The server name &quot;%1&quot; names no host.</source>
+        <translation>伺服器名稱「%1」沒有指出主機。</translation>
+    </message>
     <message>
         <source>No server name was given. Fill in the server name: host, host,port or host\instance.</source>
         <translation>未輸入伺服器名稱。請在「伺服器名稱」填入：主機、主機,連接埠 或 主機\執行個體。</translation>
@@ -45,7 +68,54 @@
     </message>
 </context>
 <context>
+    <name>FileError</name>
+    <message>
+        <source>an unknown user</source>
+        <translation>不明的使用者</translation>
+    </message>
+    <message>
+        <source>Permission denied: this user may not write %1, which belongs to %2.</source>
+        <translation>權限不足：此使用者無權寫入 %1（擁有者為 %2）。</translation>
+    </message>
+    <message>
+        <source>Permission denied: this user may not read %1, which belongs to %2.</source>
+        <translation>權限不足：此使用者無權讀取 %1（擁有者為 %2）。</translation>
+    </message>
+    <message>
+        <source>%1 is read-only: nobody may write it until it is given write permission.</source>
+        <translation>%1 是唯讀的：在開放寫入權限之前，任何人都無法寫入。</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>資料夾 %1 不存在。</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file: a folder or a device.</source>
+        <translation>%1 不是一般檔案，而是資料夾或裝置。</translation>
+    </message>
+    <message>
+        <source>The disk that holds %1 is full.</source>
+        <translation>%1 所在的磁碟已滿。</translation>
+    </message>
+    <message>
+        <source>Another program keeps %1 locked.</source>
+        <translation>其他程式鎖住了 %1。</translation>
+    </message>
+    <message>
+        <source>Another program keeps %1 locked: it was still locked after %2 seconds of waiting.</source>
+        <translation>其他程式鎖住了 %1：等候 %2 秒後仍未解除。</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user or group, which a rewrite would take from them.</source>
+        <translation>%1 屬於其他使用者或群組，改寫會奪去他們的擁有權。</translation>
+    </message>
+</context>
+<context>
     <name>MainForm</name>
+    <message>
+        <source>Work directory: %1</source>
+        <translation>工作目錄：%1</translation>
+    </message>
     <message>
         <source>The work directory could not be published in the registry (HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath): that needs an administrator. The aliases can be edited all the same</source>
         <translation>無法將工作目錄登錄到登錄檔（HKEY_LOCAL_MACHINE\SOFTWARE\KVRPath）：這需要系統管理員權限。仍可照常編輯KVR別名</translation>
@@ -75,14 +145,6 @@
         <translation>KVR別名[%1]已不存在：已被其他程式刪除或改名。未更改名稱。</translation>
     </message>
     <message>
-        <source>%1 is too long to save: at most %2 bytes, it has %3. No field was written.</source>
-        <translation>%1太長，無法存檔（最多 %2 個位元組，現為 %3 個）。未寫入任何欄位。</translation>
-    </message>
-    <message>
-        <source>Alias [%1] exists already: alias %2 cannot take its name.</source>
-        <translation>KVR別名[%1]已存在，無法將KVR別名%2更改為此名稱。</translation>
-    </message>
-    <message>
         <source>An alias name cannot hold a line break or another control character (this one holds %1). Alias %2 was not renamed.</source>
         <translation>KVR別名不可含有換行或其他控制字元（此名稱含有 %1）。KVR別名%2未更改。</translation>
     </message>
@@ -99,8 +161,8 @@
         <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱。未新增KVR別名。</translation>
     </message>
     <message>
-        <source>Some text of alias [%1] is not in the machine&apos;s code page (%2) and cannot be shown: it shows as %3. Fields you leave as they are keep their stored text when you save.</source>
-        <translation>KVR別名[%1]有部分文字不屬於本機的字碼頁（%2），無法顯示，以 %3 代替。存檔時，未修改的欄位會保留原本儲存的內容。</translation>
+        <source>Some text of alias [%1] is not in the machine&apos;s code page (%2) and cannot be shown: it shows as %3. Fields you leave as they are keep their stored text when you save. When the file was written under another code page, an administrator converts it with &quot;kvrcfg recode --to &lt;code page&gt; --from &lt;other code page&gt;&quot;, or sets the machine&apos;s code page back with &quot;kvrcodepage &lt;other code page&gt;&quot;.</source>
+        <translation>KVR別名[%1]有部分文字不屬於本機的字碼頁（%2），無法顯示，以 %3 代替。存檔時，未修改的欄位會保留原本儲存的內容。若檔案是在其他字碼頁下寫入的，系統管理員可用「kvrcfg recode --to &lt;字碼頁&gt; --from &lt;原字碼頁&gt;」轉換檔案，或用「kvrcodepage &lt;原字碼頁&gt;」將本機的字碼頁改回。</translation>
     </message>
     <message>
         <source>%1 holds the character %2, which the machine&apos;s code page (%3) cannot store. Nothing was saved.</source>
@@ -113,6 +175,153 @@
     <message>
         <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. Alias %4 was not renamed.</source>
         <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。KVR別名%4未更改。</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcfg</name>
+    <message>
+        <source>Other programs keep changing %1.</source>
+        <translation>其他程式不斷修改 %1。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] is repeated; it was exported once.</source>
+        <translation>KVR別名[%1]重複出現，只匯出一次。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] exists already and was left alone (--replace overwrites it).</source>
+        <translation>KVR別名[%1]已存在，未變更（--replace 可覆蓋）。</translation>
+    </message>
+    <message>
+        <source>%1 added, %2 replaced, %3 left alone.</source>
+        <translation>新增 %1 個，取代 %2 個，未變更 %3 個。</translation>
+    </message>
+    <message>
+        <source>The machine&apos;s code page (ACP in %1) is unknown here; the system&apos;s is used.</source>
+        <translation>本機的字碼頁（%1 中的 ACP）在此無法使用；改用系統的字碼頁。</translation>
+    </message>
+    <message>
+        <source>the machine&apos;s registry</source>
+        <translation>本機的登錄檔</translation>
+    </message>
+    <message>
+        <source>Alias [%1] does not exist.</source>
+        <translation>KVR別名[%1]不存在。</translation>
+    </message>
+    <message>
+        <source>Alias [%1] exists already.</source>
+        <translation>KVR別名[%1]已存在。</translation>
+    </message>
+    <message>
+        <source>An alias name cannot be empty</source>
+        <translation>KVR別名不可為空白</translation>
+    </message>
+    <message>
+        <source>An alias name cannot hold a line break or another control character; [%1] does</source>
+        <translation>KVR別名不可含有換行或其他控制字元；[%1] 含有</translation>
+    </message>
+    <message>
+        <source>An alias cannot be named %1: that is the name of the tree&apos;s root</source>
+        <translation>KVR別名不可命名為 %1：這是樹狀清單根節點的名稱</translation>
+    </message>
+    <message>
+        <source>%1: the character &quot;%2&quot; cannot be stored in the machine&apos;s code page (%3)</source>
+        <translation>%1：字元「%2」無法以本機的字碼頁（%3）儲存</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcfg check</name>
+    <message>
+        <source>the editor lists &quot;%1&quot; as an alias, but this line opens no section</source>
+        <translation>編輯器把「%1」列為KVR別名，但這一行並未開始一個區段</translation>
+    </message>
+    <message>
+        <source>the profile reader ignores this line (no &quot;=&quot;)</source>
+        <translation>設定檔讀取程式會略過這一行（沒有「=」）</translation>
+    </message>
+    <message>
+        <source>the profile reader ignores this line (before the first section)</source>
+        <translation>設定檔讀取程式會略過這一行（位於第一個區段之前）</translation>
+    </message>
+    <message>
+        <source>%1 repeated; readers use the first</source>
+        <translation>%1 重複出現；讀取時只用第一個</translation>
+    </message>
+    <message>
+        <source>the editor lists this alias as &quot;%1&quot; and cannot find its section by that name</source>
+        <translation>編輯器把這個KVR別名列為「%1」，但以此名稱找不到它的區段</translation>
+    </message>
+    <message>
+        <source>the alias&apos;s header is repeated (first at line %1); readers use only the first section</source>
+        <translation>這個KVR別名的標頭重複出現（第一次在第 %1 行）；讀取時只用第一個區段</translation>
+    </message>
+    <message>
+        <source>the name is not valid text in code page %1</source>
+        <translation>名稱不是字碼頁 %1 的有效文字</translation>
+    </message>
+    <message>
+        <source>the name is the tree&apos;s root text; the editor cannot edit or delete it</source>
+        <translation>名稱與樹狀清單根節點相同；編輯器無法編輯或刪除它</translation>
+    </message>
+    <message>
+        <source>the stored text has %1 characters; readers get only the first %2</source>
+        <translation>儲存的文字有 %1 個字元；讀取時只取得前 %2 個</translation>
+    </message>
+    <message>
+        <source>does not decode (%1)</source>
+        <translation>無法解碼（%1）</translation>
+    </message>
+    <message>
+        <source>the value has %1 bytes (at most %2)</source>
+        <translation>值有 %1 個位元組（最多 %2 個）</translation>
+    </message>
+    <message>
+        <source>the value is not valid text in code page %1</source>
+        <translation>值不是字碼頁 %1 的有效文字</translation>
+    </message>
+    <message>
+        <source>the section has only its header (added, never saved)</source>
+        <translation>這個區段只有標頭（已新增，從未存檔）</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcodepage</name>
+    <message>
+        <source>Usage: kvrcodepage [--dir DIR]... [--force] [CODE-PAGE]
+Shows the machine&apos;s code page, or sets it (for example 950 or 65001).
+Before setting it, checks the alias file of the published work directory and of every DIR,
+and refuses when its aliases would no longer read correctly; --force sets it all the same.</source>
+        <translation>用法：kvrcodepage [--dir 資料夾]... [--force] [字碼頁]
+顯示本機的字碼頁，或設定它（例如 950 或 65001）。
+設定前會檢查已登錄之工作目錄及每個 --dir 資料夾中的KVR別名檔，
+若其中的KVR別名將無法正確讀取，則拒絕變更；加上 --force 則仍然設定。</translation>
+    </message>
+    <message>
+        <source>%1, from %2</source>
+        <translation>%1，取自 %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a code page of this machine; the locale&apos;s character set %2 is used</source>
+        <translation>%1 不是本機支援的字碼頁；改用地區設定的字元集 %2</translation>
+    </message>
+    <message>
+        <source>not set in %1; the locale&apos;s character set %2 is used</source>
+        <translation>%1 中未設定；使用地區設定的字元集 %2</translation>
+    </message>
+    <message>
+        <source>kvrcodepage: %1KVRCFG would no longer read correctly under code page %2: %3. Convert it first with
+  kvrcfg --dir %4 recode --to %5 --from %6
+or give --force to set the code page all the same.</source>
+        <translation>kvrcodepage：%1KVRCFG 在字碼頁 %2 下將無法正確讀取：%3。請先以下列指令轉換檔案：
+  kvrcfg --dir %4 recode --to %5 --from %6
+或加上 --force 仍然設定字碼頁。</translation>
+    </message>
+    <message>
+        <source>kvrcodepage: %1 is not a code page of this machine</source>
+        <translation>kvrcodepage：%1 不是本機支援的字碼頁</translation>
+    </message>
+    <message>
+        <source>kvrcodepage: cannot write %1</source>
+        <translation>kvrcodepage：無法寫入 %1</translation>
     </message>
 </context>
 </TS>

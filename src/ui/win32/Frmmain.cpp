@@ -10,9 +10,11 @@
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/Text.h"
+#include "texts/Labels.h"
+#include "texts/Texts.h"
 #include "ui/win32/FormFont.h"
 #include "ui/win32/Frmkeyin.h"
-#include "ui/win32/Translations.h"
 #include "ui/win32/Wide.h"
 
 namespace kvr {
@@ -155,10 +157,10 @@ HWND TfmMain::AddControl(const char* name, const wchar_t* windowClass, const wch
 
 void TfmMain::BuildControls() {
     // Created in tab order: the tree, the rename box, the four boxes, the buttons.
-    TreeView1 =
-        AddControl("TreeView1", WC_TREEVIEWW, L"",
-                   WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                   WS_EX_CLIENTEDGE, 0, 0, kTreeWidth, 100, formFont_);
+    TreeView1 = AddControl("TreeView1", WC_TREEVIEWW, L"",
+                           WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                               TVS_SHOWSELALWAYS | TVS_INFOTIP,
+                           WS_EX_CLIENTEDGE, 0, 0, kTreeWidth, 100, formFont_);
     ::SendMessageW(TreeView1, TVM_SETINDENT, static_cast<WPARAM>(Scaled(19)), 0);
     ::SetWindowSubclass(TreeView1, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
     Insert(TVI_ROOT, MainForm::kRootText, NewId(nullptr));
@@ -185,19 +187,20 @@ void TfmMain::BuildControls() {
     struct Field {
         HWND& label;
         const char* labelName;
-        const wchar_t* caption;
+        const char16_t* caption;  // shown followed by ":"
         HWND& box;
         const char* boxName;
         int top;
     };
     const Field fields[] = {
-        {Label1, "Label1", L"資料庫名稱:", edDatabaseName, "edDatabaseName", 61},
-        {Label2, "Label2", L"伺服器名稱:", edServerName, "edServerName", 109},
-        {Label3, "Label3", L"使用者帳號:", edUserName, "edUserName", 157},
-        {Label4, "Label4", L"使用者密碼:", edPassWord, "edPassWord", 205},
+        {Label1, "Label1", texts::kFieldLabels[0], edDatabaseName, "edDatabaseName", 61},
+        {Label2, "Label2", texts::kFieldLabels[1], edServerName, "edServerName", 109},
+        {Label3, "Label3", texts::kFieldLabels[2], edUserName, "edUserName", 157},
+        {Label4, "Label4", texts::kFieldLabels[3], edPassWord, "edPassWord", 205},
     };
     for (const Field& field : fields) {
-        field.label = AddControl(field.labelName, L"STATIC", field.caption,
+        field.label = AddControl(field.labelName, L"STATIC",
+                                 Wide(std::u16string(field.caption) + u":").c_str(),
                                  SS_RIGHT | SS_NOPREFIX | SS_CENTERIMAGE, 0, kPanelLeft + 12,
                                  field.top + 3, 115, 19, fieldFont_);
     }
@@ -438,6 +441,14 @@ LRESULT TfmMain::Notify(const NMHDR& header) {
         case NM_RCLICK:
             OnTreeRightClick();
             return TRUE;  // no WM_CONTEXTMENU as well
+        case TVN_GETINFOTIPW: {
+            // The root's tooltip names the work directory.
+            const auto& tip = reinterpret_cast<const NMTVGETINFOTIPW&>(header);
+            if (tip.hItem == TreeView_GetRoot(TreeView1) && tip.cchTextMax > 0) {
+                ::lstrcpynW(tip.pszText, workDirText_.c_str(), tip.cchTextMax);
+            }
+            return 0;
+        }
         case TVN_DELETEITEMW: {
             const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
             const auto id = static_cast<std::size_t>(change.itemOld.lParam);
@@ -947,7 +958,17 @@ Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, I
 }
 
 std::u16string TfmMain::Translate(SourceText text) {
-    return Utf16(Translated(text.context, text.text));
+    return platform::Utf8ToUtf16(texts::Translated(text));
+}
+
+void TfmMain::ShowWorkDirectory(const std::u16string& text) {
+    workDirText_ = Wide(text);
+    if (lbWorkDir == nullptr) {
+        // Below the buttons, in the room the panel leaves at its foot.
+        lbWorkDir = AddControl("lbWorkDir", L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS,
+                               0, kPanelLeft + 12, 277, 432, 16, hintFont_);
+    }
+    ::SetWindowTextW(lbWorkDir, workDirText_.c_str());
 }
 
 std::optional<std::u16string> TfmMain::PromptName() {

@@ -73,6 +73,7 @@ class TfmMain : public MainView {
     void OpenMenu() override;
     void FocusNameBox() override;
     std::u16string Translate(SourceText text) override;
+    void ShowWorkDirectory(const std::u16string& text) override;
     std::optional<std::u16string> PromptName() override;
     void RunWithoutInput(const std::function<void()>& work) override;
 
@@ -109,6 +110,8 @@ class TfmMain : public MainView {
     HWND TreeView1 = nullptr;
     HWND edName = nullptr;
     HWND Label5 = nullptr;
+    HWND lbWorkDir = nullptr;   // the status line at the panel's foot
+    std::wstring workDirText_;  // also the root's tooltip
     HWND Label1 = nullptr;
     HWND Label2 = nullptr;
     HWND Label3 = nullptr;

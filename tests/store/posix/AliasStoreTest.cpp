@@ -255,9 +255,9 @@ TEST_F(AliasStoreTest, RewriteKeepsOwnerGroupAndMode) {
             ::_exit(2);
         }
         std::string message = Message([&] { file.WriteAliasField("Test", "UserName", "2b10"); });
-        ::_exit(message == "Unable to write to " + Path() +
-                               ": the file belongs to another user or group, which a rewrite "
-                               "would take from them"
+        ::_exit(message == "Unable to write to " + Path() + "\n" + Path() +
+                               " belongs to another user or group, which a rewrite would take "
+                               "from them."
                     ? 0
                     : 3);
     });
@@ -325,8 +325,10 @@ TEST_F(AliasStoreTest, LinksReadOnlyFilesAndFifos) {
     fs::remove(Path());
     test::WriteBytes(Path(), kFile);
     ASSERT_EQ(::chmod(Path().c_str(), 0444), 0);
-    const std::string create = "Cannot create file " + Path();
-    const std::string write = "Unable to write to " + Path();
+    const std::string readOnly =
+        "\n" + Path() + " is read-only: nobody may write it until it is given write permission.";
+    const std::string create = "Cannot create file " + Path() + readOnly;
+    const std::string write = "Unable to write to " + Path() + readOnly;
     EXPECT_EQ(Message([&] { file.AddAliasHeader("B"); }), create);
     EXPECT_EQ(Message([&] { file.DeleteAliasSection("Test"); }), create);
     EXPECT_EQ(Message([&] { file.RenameAliasHeader("Test", "B"); }), create);
@@ -341,9 +343,13 @@ TEST_F(AliasStoreTest, LinksReadOnlyFilesAndFifos) {
     const std::string registry = dir.File("registry.reg");
     ASSERT_EQ(::mkfifo(registry.c_str(), 0666), 0);
     ::alarm(20);  // a blocked open ends the test run instead of hanging it
-    EXPECT_EQ(Message([&] { file.ListAliases(); }), "Cannot open file " + Path());
-    EXPECT_EQ(Message([&] { file.AddAliasHeader("A"); }), "Cannot open file " + Path());
-    EXPECT_EQ(Message([&] { file.WriteAliasFields("A", {"", "", "", ""}); }), write);
+    const std::string fifo = "\n" + Path() + " is not a regular file: a folder or a device.";
+    EXPECT_EQ(Message([&] { file.ListAliases(); }), "Cannot open file " + Path() + fifo);
+    EXPECT_EQ(Message([&] { file.AddAliasHeader("A"); }), "Cannot open file " + Path() + fifo);
+    EXPECT_EQ(Message([&] {
+                  file.WriteAliasFields("A", {"", "", "", ""});
+              }),
+              "Unable to write to " + Path() + fifo);
     EXPECT_EQ(file.ReadAliasFields("A"), AliasFields{});
     platform::FileRegistry machine(registry);
     EXPECT_FALSE(machine.CreateKey("SOFTWARE", platform::kKeyWrite).IsOpen());
@@ -376,12 +382,14 @@ TEST_F(AliasStoreTest, FailedCallLeavesTheOldFile) {
     const std::vector<FailRow> rows = {
         {Call::OpenRead, ""},
         {Call::ReadAll, ""},
-        {Call::TryLock, ": another program keeps the file locked"},
+        {Call::TryLock, "\nAnother program keeps " + Path() +
+                            " locked: it was still locked after 5 seconds of waiting."},
         {Call::CreateNew, ""},
         {Call::Write, ""},
         {Call::Flush, ""},
         {Call::KeepOwnership,
-         ": the file belongs to another user or group, which a rewrite would take from them"},
+         "\n" + Path() +
+             " belongs to another user or group, which a rewrite would take from them."},
         {Call::Replace, ""},
     };
     for (const FailRow& row : rows) {
@@ -416,7 +424,8 @@ TEST_F(AliasStoreTest, FailedCallLeavesTheOldFile) {
         inner = Message([&] { waiting.AddAliasHeader("B"); });
         return std::nullopt;
     });
-    EXPECT_EQ(inner, "Cannot create file " + Path() + ": another program keeps the file locked");
+    EXPECT_EQ(inner, "Cannot create file " + Path() + "\nAnother program keeps " + Path() +
+                         " locked: it was still locked after 5 seconds of waiting.");
     EXPECT_EQ(Bytes(), kFile);
 }
 

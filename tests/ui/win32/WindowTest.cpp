@@ -23,7 +23,6 @@
 #include "store/AliasFile.h"
 #include "store/Cencrpyt.h"
 #include "ui/win32/Frmmain.h"
-#include "ui/win32/Translations.h"
 
 namespace kvr {
 namespace {
@@ -474,33 +473,6 @@ TEST_F(WindowTest, TheTreeFollowsAnotherProgramsChangesToTheFile) {
     EXPECT_NE(TreeItem(L"Gamma"), nullptr);
     EXPECT_EQ(TreeItem(L"Beta"), nullptr);
     EXPECT_EQ(Text(Control("edName")), L"Alpha");
-}
-
-TEST(Translations, TakeFinishedEntriesOfTheirContextWithEntitiesDecoded) {
-    const std::string ts = R"(<?xml version="1.0" encoding="utf-8"?>
-<TS version="2.1" language="zh_TW">
-<context>
-    <name>MainForm</name>
-    <message>
-        <source>Save &quot;%1&quot; first?</source>
-        <translation>先儲存「%1」&amp;嗎？</translation>
-    </message>
-    <message>
-        <source>Unsaved changes</source>
-        <translation type="unfinished">未完成</translation>
-    </message>
-</context>
-<context>
-    <name>Other</name>
-    <message>
-        <source>Unsaved changes</source>
-        <translation>別的</translation>
-    </message>
-</context>
-</TS>)";
-    EXPECT_EQ(TranslationIn(ts, "MainForm", "Save \"%1\" first?"), "先儲存「%1」&嗎？");
-    EXPECT_EQ(TranslationIn(ts, "MainForm", "Unsaved changes"), "");
-    EXPECT_EQ(TranslationIn(ts, "Other", "Unsaved changes"), "別的");
 }
 
 }  // namespace
