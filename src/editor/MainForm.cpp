@@ -233,7 +233,15 @@ void MainForm::FormActivate() {
     std::vector<std::u16string> failures;
     auto remember = [&](const std::exception& e) { failures.push_back(FailureText(e)); };
 
-    sWorkDir = services_.currentDirectory();
+    try {
+        sWorkDir = services_.currentDirectory();
+    } catch (const std::exception& e) {
+        // Without a work directory there is nothing to publish or list.
+        Cipher.emplace();
+        ClearAliasFields();
+        view_.ShowError(FailureText(e));
+        return;
+    }
     file_.emplace(sWorkDir);
     try {
         services_.publishSettings(sWorkDir);

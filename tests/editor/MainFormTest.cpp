@@ -179,6 +179,25 @@ TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
     EXPECT_TRUE(view.ChildTexts().empty());
 }
 
+// A current directory that cannot be determined names no work directory:
+// nothing is published or listed, and the window says why.
+TEST_F(EditorTest, UnknownWorkDirectoryPublishesAndListsNothing) {
+    WriteBytes(FilePath(), "[a]\r\n");
+    MainFormServices s = services;
+    s.currentDirectory = []() -> std::string {
+        throw FileError("Cannot determine the current directory: No such file or directory");
+    };
+    MainForm other(view, s);
+    other.FormCreate();
+    other.FormActivate();
+    EXPECT_TRUE(published.empty());
+    EXPECT_TRUE(view.ChildTexts().empty());
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_NE(shown[0].text.find(u"current directory"), std::u16string::npos);
+}
+
 TEST_F(EditorTest, FailedPublicationStillListsAliases) {
     WriteBytes(FilePath(), "[a]\r\n");
     MainFormServices s;
