@@ -1,0 +1,18 @@
+// launch-problem TEXT: the desktop menu's word when it starts nothing. Shows
+// TEXT in an error box titled Kavrolis, and writes it to standard error for
+// a start without a display.
+#include <QApplication>
+#include <QMessageBox>
+
+#include <iostream>
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::cerr << "usage: launch-problem TEXT\n";
+        return 2;
+    }
+    std::cerr << argv[1] << '\n' << std::flush;
+    QApplication app(argc, argv);
+    QMessageBox::critical(nullptr, QStringLiteral("Kavrolis"), QString::fromLocal8Bit(argv[1]));
+    return 1;
+}
