@@ -434,7 +434,13 @@ void MainForm::LoadAlias() {
     // stored text again, so bytes the code page cannot show are never lost.
     std::optional<std::string> failure;
     bool unreadable = !platform::IsValidAnsi(sAlias);
-    stored_ = File().ReadAliasFields(sAlias);
+    try {
+        stored_ = File().ReadAliasFields(sAlias);
+    } catch (const Error&) {
+        // No box may keep another alias's text for a save into this one.
+        ClearAliasFields();
+        throw;
+    }
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {

@@ -323,6 +323,18 @@ AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
     return result;
 }
 
+bool AliasFile::ReadExisting(std::string& bytes) {
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
+            return false;
+        case ReadStatus::Unreadable:
+            throw FileError("Cannot open file " + AliasFilePath());
+        case ReadStatus::Ok:
+            break;
+    }
+    return true;
+}
+
 bool AliasFile::HasAliasHeader(const std::string& name) {
     std::string bytes;
     switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
@@ -339,7 +351,7 @@ bool AliasFile::HasAliasHeader(const std::string& name) {
 
 std::string AliasFile::ReadAliasField(const std::string& alias, const std::string& key) {
     std::string bytes;
-    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+    if (!ReadExisting(bytes)) {
         return {};
     }
     return FieldText(platform::ReadProfileValue(bytes, alias, key));
@@ -359,7 +371,7 @@ void AliasFile::WriteAliasField(const std::string& alias, const std::string& key
 AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
     AliasFields fields;
     std::string bytes;
-    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+    if (!ReadExisting(bytes)) {
         return fields;
     }
     if (auto values = platform::ReadProfileValues(bytes, alias, FieldKeys())) {

@@ -144,6 +144,25 @@ TEST_F(EditorTest, UndecodableValueShowsEmptyNotThePreviousAliasesValue) {
     EXPECT_EQ(shown[0].text, u"'0xzz' is not a valid integer value.");
 }
 
+// A file that became unreadable (here a folder in its place) is said so, and
+// no box keeps the previous alias's text for a save into the next one.
+TEST_F(EditorTest, UnreadableFileIsAnErrorNotEmptyValues) {
+    Store("good", {"db1", "srv1", "user1", "pw1"});
+    Store("next", {"db2", "srv2", "user2", "pw2"});
+    Start();
+    Click(u"good");
+    view.Take();
+    std::filesystem::rename(FilePath(), dir.File("moved"));
+    std::filesystem::create_directory(FilePath());
+    Click(u"next");
+    EXPECT_EQ(BoxTexts(), (Texts{u"", u"", u"", u""}));
+    EXPECT_EQ(form->Alias(), "");
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_EQ(shown[0].text, platform::Utf8ToUtf16("Cannot open file " + FilePath() + "."));
+}
+
 TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
     // The work directory lies below a regular file: KVRCFG can be neither
     // read nor created.

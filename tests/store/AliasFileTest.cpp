@@ -224,8 +224,19 @@ TEST_F(AliasFileTest, UnreadableFileIsNeverReplaced) {
     ExpectError([&] { file.HasAliasHeader("A"); }, open);
     ExpectError([&] { file.WriteAliasField("A", "k", "v"); },
                 "Unable to write to " + file.AliasFilePath());
-    EXPECT_EQ(file.ReadAliasField("A", "k"), "");
+    // Reads say so too: an unreadable file is no file of empty values.
+    ExpectError([&] { file.ReadAliasField("A", "k"); }, open);
+    ExpectError([&] { file.ReadAliasFields("A"); }, open);
     EXPECT_EQ(test::ReadBytes(file.AliasFilePath() + "/inside"), "keep");
+
+    // The same for a file whose bytes cannot be read (an I/O error).
+    test::TempDir other;
+    test::WriteBytes(other.File("KVRCFG"), "[A]\nDatabaseName=2b11\n");
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::ReadAll);
+    AliasFile broken(other.Path(), failing);
+    ExpectError([&] { broken.ReadAliasFields("A"); }, "Cannot open file " + broken.AliasFilePath());
+    ExpectError([&] { broken.ReadAliasField("A", "DatabaseName"); },
+                "Cannot open file " + broken.AliasFilePath());
 }
 
 TEST(AliasFileErrorTest, MissingFileThatCannotBeCreated) {
