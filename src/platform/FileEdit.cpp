@@ -131,7 +131,18 @@ Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, std::string_vi
     const std::string target = place.prefix + place.name;
     if (old != kNoFile) {
         if (!fs.Replace(tmpPath, target)) {
-            return Step::Failed;
+            // A replace may fail after it moved the old file away (Windows
+            // does, errors 1176 and 1177): then the temporary file holds the
+            // only copy of the new bytes. It is never removed; the move is
+            // finished where the name is free.
+            Handle probe(fs);
+            if (fs.OpenRead(target, probe.Out()) != FileSystem::OpenResult::Missing) {
+                return Step::Failed;
+            }
+            placed = true;
+            if (fs.PlaceNew(tmpPath, target) != FileSystem::PlaceResult::Ok) {
+                return Step::Failed;
+            }
         }
     } else {
         switch (fs.PlaceNew(tmpPath, target)) {

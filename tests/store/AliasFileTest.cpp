@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -263,6 +264,24 @@ TEST(AliasFileErrorTest, FailedRewritesLeaveTheOldFile) {
     ExpectError([&] { file.WriteAliasField("A", "DatabaseName", "2b10"); },
                 "Unable to write to " + file.AliasFilePath());
     EXPECT_EQ(test::ReadBytes(file.AliasFilePath()), before);
+}
+
+// A replace that fails after the old file left its name loses nothing: the
+// new bytes take the name, and no temporary file is left.
+TEST(AliasFileErrorTest, ReplaceFailingAfterTheMoveLosesNothing) {
+    test::TempDir dir;
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::ReplaceAfterMove);
+    AliasFile file(dir.Path(), failing);
+    test::WriteBytes(file.AliasFilePath(), "[A]\r\n");
+    file.WriteAliasField("A", "DatabaseName", "2b11");
+    EXPECT_EQ(failing.Uses(test::FailingFileSystem::Call::ReplaceAfterMove), 1);
+    EXPECT_EQ(test::ReadBytes(file.AliasFilePath()), "[A]\r\nDatabaseName=2b11\r\n");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Names{"KVRCFG", "KVRCFG.replaced"}));
 }
 
 }  // namespace
