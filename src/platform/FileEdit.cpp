@@ -136,12 +136,19 @@ Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, std::string_vi
             // only copy of the new bytes. It is never removed; the move is
             // finished where the name is free.
             Handle probe(fs);
-            if (fs.OpenRead(target, probe.Out()) != FileSystem::OpenResult::Missing) {
-                return Step::Failed;
-            }
-            placed = true;
-            if (fs.PlaceNew(tmpPath, target) != FileSystem::PlaceResult::Ok) {
-                return Step::Failed;
+            switch (fs.OpenRead(target, probe.Out())) {
+                case FileSystem::OpenResult::Ok:
+                case FileSystem::OpenResult::NotRegular:
+                    return Step::Failed;  // the old file is still there
+                case FileSystem::OpenResult::Failed:
+                    placed = true;  // cannot tell: the new bytes stay
+                    return Step::Failed;
+                case FileSystem::OpenResult::Missing:
+                    placed = true;
+                    if (fs.PlaceNew(tmpPath, target) != FileSystem::PlaceResult::Ok) {
+                        return Step::Failed;
+                    }
+                    break;
             }
         }
     } else {
