@@ -58,19 +58,21 @@ TEST(TextTest, ConversionReportsTheFirstCharacterItCannotStore) {
         // replaced character: still converted, still checked.
         {"windows-54936", u"数据库中文", kAllStorable},
         {"windows-54936", u"ab\uFFFD", 2},
-        {"windows-50220", u"日本語", kAllStorable},  // Windows only
+        {"windows-50220", u"日本語", kAllStorable},
         {"windows-50220", u"日한", 1},
+        {"windows-65000", u"中文 +a-b", kAllStorable},  // UTF-7
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Utf16ToUtf8(row.text) + " in " + row.codePage);
         if (!SetAnsiCodePage(row.codePage)) {
-            continue;  // ISO-2022-JP is a Windows code page only
+            continue;  // ISO-2022-JP and UTF-7 are Windows code pages only
         }
         ScopedCodePage pin(row.codePage);
         EXPECT_EQ(FirstUnstorable(row.text), row.unstorable);
         auto stored = UnicodeToAnsi(row.text);
         EXPECT_EQ(stored.has_value(), row.unstorable == kAllStorable);
         if (stored) {
+            EXPECT_TRUE(IsValidAnsi(*stored));
             EXPECT_EQ(AnsiToUnicode(*stored), row.text);
         }
     }

@@ -125,6 +125,26 @@ std::optional<std::string> EncodeUnits(unsigned cp, std::u16string_view text, bo
     return out;
 }
 
+// Code pages whose decoding takes no flags, MB_ERR_INVALID_CHARS included:
+// their texts are checked by the way back instead. They are stateful (escape
+// sequences, UTF-7), so their bytes cannot be judged one character at a time.
+bool DecodesWithoutFlags(unsigned cp) {
+    return cp == 42 || (cp >= 50220 && cp <= 50229) || (cp >= 57002 && cp <= 57011) || cp == 65000;
+}
+
+// Whether the bytes are text of the code page.
+bool ValidIn(unsigned cp, std::string_view ansi) {
+    if (ansi.empty()) {
+        return true;
+    }
+    if (!DecodesWithoutFlags(cp)) {
+        return ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, ansi.data(), Length(ansi.size()),
+                                     nullptr, 0) > 0;
+    }
+    const std::u16string wide = Decode(cp, ansi);
+    return !wide.empty() && EncodeUnits(cp, wide, nullptr) == std::string(ansi);
+}
+
 bool IsHighSurrogate(char16_t c) {
     return c >= 0xD800 && c < 0xDC00;
 }
@@ -201,8 +221,11 @@ size_t CharBytes(const CodePageShape& shape, std::string_view text) {
 std::u16string DecodeEscaping(std::string_view ansi, bool& escaped, bool replace = false) {
     unsigned cp = CodePage();
     escaped = false;
-    if (ansi.empty() || ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, ansi.data(),
-                                              Length(ansi.size()), nullptr, 0) > 0) {
+    if (ValidIn(cp, ansi)) {
+        return Decode(cp, ansi);
+    }
+    if (DecodesWithoutFlags(cp)) {
+        escaped = true;
         return Decode(cp, ansi);
     }
     CodePageShape shape = Shape(cp);
@@ -289,8 +312,7 @@ std::u16string AnsiToUnicode(std::string_view ansi) {
 }
 
 bool IsValidAnsi(std::string_view ansi) {
-    return ansi.empty() || ::MultiByteToWideChar(CodePage(), MB_ERR_INVALID_CHARS, ansi.data(),
-                                                 Length(ansi.size()), nullptr, 0) > 0;
+    return ValidIn(CodePage(), ansi);
 }
 
 std::size_t FirstUnstorable(std::u16string_view text) {
