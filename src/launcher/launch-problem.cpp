@@ -5,14 +5,16 @@
 #include <QMessageBox>
 
 #include <iostream>
+#include <string>
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {
         std::cerr << "usage: launch-problem TEXT\n";
         return 2;
     }
-    std::cerr << argv[1] << '\n' << std::flush;
+    const std::string text = argv[1];  // taken before Qt reads the arguments
+    std::cerr << text << '\n' << std::flush;
     QApplication app(argc, argv);
-    QMessageBox::critical(nullptr, QStringLiteral("Kavrolis"), QString::fromLocal8Bit(argv[1]));
+    QMessageBox::critical(nullptr, QStringLiteral("Kavrolis"), QString::fromStdString(text));
     return 1;
 }
