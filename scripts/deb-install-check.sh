@@ -95,28 +95,40 @@ wait $holder
 publish_as member2 /srv/aliases
 
 # The menu's launcher starts the editor in the published directory, else in
-# the user's home. A stand-in editor reports where it was started.
+# the user's home; a published directory the user cannot enter starts nothing
+# and says why. Stand-ins for the editor and the error box report instead.
 cp /usr/bin/Kavrolis /tmp/Kavrolis.real
 printf '#!/bin/sh\npwd\n' >/usr/bin/Kavrolis
+box=/usr/libexec/kavrolis/launch-problem
+cp $box /tmp/launch-problem.real
+printf '#!/bin/sh\nprintf "box: %%s" "$1"\n' >$box
 launch() {
   runuser -u outsider -- env HOME=/home/outsider /usr/libexec/kavrolis/start-in-workdir
+}
+refused() {
+  out=$(launch)
+  case $out in
+    "box: "*"$2"*"$3"*) ;;
+    *) fail "$1: expected a box naming '$2' and '$3', got '$out'" ;;
+  esac
 }
 expect_eq "menu start, published" "$(launch)" "/srv/aliases"
 chmod 0660 $registry
 expect_eq "menu start, unreadable registry" "$(launch)" "/home/outsider"
 chmod 0664 $registry
 chmod 0700 /srv/aliases
-expect_eq "menu start, directory not enterable" "$(launch)" "/home/outsider"
+refused "menu start, directory not enterable" "/srv/aliases/" "group"
 chmod 0755 /srv/aliases
 cp $registry /tmp/registry.published
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="/srv/gone/"\r\n' >$registry
-expect_eq "menu start, missing directory" "$(launch)" "/home/outsider"
+refused "menu start, missing directory" "/srv/gone/" "kvrcfg --dir FOLDER publish"
 printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"KVRPath"="C:\\\\Kavrolis\\\\"\r\n' >$registry
-expect_eq "menu start, not a Linux path" "$(launch)" "/home/outsider"
+refused "menu start, not a Linux path" 'C:\Kavrolis\' "kvrcfg --dir FOLDER publish"
 rm $registry
 expect_eq "menu start, no registry" "$(launch)" "/home/outsider"
 cp /tmp/registry.published $registry
 cp /tmp/Kavrolis.real /usr/bin/Kavrolis
+cp /tmp/launch-problem.real $box
 
 # Purge of a registry holding only our values removes it, the folder and the group.
 dpkg --purge kavrolis >/dev/null

@@ -29,6 +29,7 @@ expected=(
   /usr/bin/Kavrolis
   /usr/libexec/kavrolis/start-in-workdir
   /usr/libexec/kavrolis/published-workdir
+  /usr/libexec/kavrolis/launch-problem
   /usr/share/applications/org.kavrolis.Kavrolis.desktop
   /usr/share/metainfo/org.kavrolis.Kavrolis.metainfo.xml
   /usr/share/icons/hicolor/scalable/apps/org.kavrolis.Kavrolis.svg

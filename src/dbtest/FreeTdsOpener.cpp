@@ -7,8 +7,11 @@
 
 #include <sybdb.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "dbtest/ConnectionOpener.h"
@@ -136,6 +139,24 @@ std::string Describe(const std::vector<DriverReport>& reports) {
     return detail.empty() ? "FreeTDS gave no reason." : detail;
 }
 
+// The most bytes DB-Library sends for a user name, password or database name
+// (SQL Server itself allows 128 characters).
+constexpr std::size_t kLoginFieldLimit = 128;
+
+std::string TooLong(const char* field, const std::string& value) {
+    return std::string("The ") + field + " is too long: FreeTDS sends at most " +
+           std::to_string(kLoginFieldLimit) + " bytes of it, this one has " +
+           std::to_string(value.size()) + " (in UTF-8).";
+}
+
+// Database names compare without regard to ASCII letter case, as the server
+// finds them.
+bool SameName(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 struct Target {
     std::string server;  // DB-Library's form
     std::string user;
@@ -155,15 +176,23 @@ ConnectionOutcome OpenOnThisThread(const Target& target) {
     if (login == nullptr) {
         return {false, "FreeTDS could not prepare a login."};
     }
-    if (!target.user.empty()) {
-        DBSETLUSER(login, target.user.c_str());
-        DBSETLPWD(login, target.password.c_str());
+    // DB-Library refuses a field longer than it can send (and would log in
+    // without it: to the default database, for one): that is the answer.
+    for (const auto& [field, value, which] :
+         {std::tuple{"user name", &target.user, DBSETUSER},
+          std::tuple{"password", &target.password, DBSETPWD},
+          std::tuple{"database name", &target.database, DBSETDBNAME}}) {
+        if (value->empty() || (which == DBSETPWD && target.user.empty())) {
+            continue;
+        }
+        if (value->size() > kLoginFieldLimit || dbsetlname(login, value->c_str(), which) == FAIL) {
+            dbloginfree(login);
+            tReports.clear();
+            return {false, TooLong(field, *value)};
+        }
     }
     if (target.integrated) {
         DBSETLNETWORKAUTH(login, TRUE);
-    }
-    if (!target.database.empty()) {
-        DBSETLDBNAME(login, target.database.c_str());
     }
     DBSETLAPP(login, "Kavrolis");
     // Texts are UTF-8; FreeTDS converts them for the wire, so a non-ASCII
@@ -183,8 +212,18 @@ ConnectionOutcome OpenOnThisThread(const Target& target) {
     DBPROCESS* connection = dbopen(login, target.server.c_str());
     dbloginfree(login);
     if (connection != nullptr) {
+        // Success means the database asked for: the server names the one the
+        // login ended in.
+        const char* opened = dbname(connection);
+        std::string current = opened != nullptr ? opened : "";
         dbclose(connection);
         tReports.clear();
+        if (!target.database.empty() && !SameName(current, target.database)) {
+            return {false,
+                    "The server opened the database \"" + current + "\" instead of \"" +
+                        target.database + "\".",
+                    FailureReason::DatabaseUnavailable};
+        }
         return {true, {}};
     }
     ConnectionOutcome outcome{false, Describe(tReports), Classify(tReports, target.namesInstance)};

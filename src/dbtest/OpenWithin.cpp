@@ -5,6 +5,7 @@
 // reference-counted slot for its result.
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -29,7 +30,15 @@ ConnectionOutcome OpenWithin(int timeoutSeconds, std::function<ConnectionOutcome
     auto attempt = std::make_shared<Attempt>();
     try {
         std::thread([attempt, open = std::move(open)] {
-            ConnectionOutcome outcome = open();
+            // A throw would end the program here: it becomes a failed test.
+            ConnectionOutcome outcome;
+            try {
+                outcome = open();
+            } catch (const std::exception& e) {
+                outcome = {false, std::string("The connection test failed: ") + e.what()};
+            } catch (...) {
+                outcome = {false, "The connection test failed for an unknown reason."};
+            }
             std::lock_guard lock(attempt->mutex);
             attempt->outcome = std::move(outcome);
             attempt->done = true;

@@ -198,7 +198,15 @@ void MainForm::FormActivate() {
     std::vector<std::u16string> failures;
     auto remember = [&](const std::exception& e) { failures.push_back(FailureText(e)); };
 
-    sWorkDir = services_.currentDirectory();
+    try {
+        sWorkDir = services_.currentDirectory();
+    } catch (const std::exception& e) {
+        // Without a work directory there is nothing to publish or list.
+        Cipher.emplace();
+        ClearAliasFields();
+        view_.ShowError(FailureText(e));
+        return;
+    }
     file_.emplace(sWorkDir);
     view_.ShowWorkDirectory(
         Fill(Tr(KVR_TEXT("MainForm", "Work directory: %1")), {Unicode(sWorkDir)}));
@@ -404,7 +412,13 @@ void MainForm::LoadAlias() {
     // stored text again, so bytes the code page cannot show are never lost.
     std::optional<std::string> failure;
     bool unreadable = !platform::IsValidAnsi(sAlias);
-    stored_ = File().ReadAliasFields(sAlias);
+    try {
+        stored_ = File().ReadAliasFields(sAlias);
+    } catch (const Error&) {
+        // No box may keep another alias's text for a save into this one.
+        ClearAliasFields();
+        throw;
+    }
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         std::u16string text;
         try {

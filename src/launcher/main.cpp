@@ -1,15 +1,58 @@
 // published-workdir: prints the work directory the editor last published in
 // the machine's registry (KVRPath), so that the desktop menu can start the
 // editor there. Exit status 0 with the directory on standard output (no line
-// end), 1 when none is published or the registry cannot be read. An optional
+// end); 1 when none is published or the registry cannot be read; 3 when one
+// is published but this user cannot enter it, with the reason for the user on
+// standard output: the menu then starts nothing, since an editor started
+// elsewhere would publish its own folder over the machine's. An optional
 // argument names another registry file.
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "platform/FileRegistry.h"
 #include "settings/PublishMachineSettings.h"
+
+namespace {
+
+// Why the published directory cannot be the editor's, or nothing when it can.
+std::string Problem(const std::string& dir, const std::string& registry) {
+    std::error_code error;
+    std::string why;
+    if (!std::filesystem::path(dir).is_absolute()) {
+        why = "it is not a folder path of this system";
+    } else if (std::filesystem::current_path(dir, error); !error) {
+        return {};
+    } else if (error == std::errc::no_such_file_or_directory) {
+        why = "it does not exist";
+    } else if (error == std::errc::not_a_directory) {
+        why = "it is not a folder";
+    } else if (error == std::errc::permission_denied ||
+               error == std::errc::operation_not_permitted) {
+        why = "you may not enter it";
+    } else {
+        why = "it cannot be entered (" + error.message() + ")";
+    }
+    std::string text =
+        "Kavrolis cannot start in the work directory this machine publishes for "
+        "its aliases (KVRPath in " +
+        registry + "):\n\n" + dir + "\n\nThe reason: " + why + ".\n\n";
+    if (why == "you may not enter it") {
+        text +=
+            "Ask the administrator for access to that folder, for example membership in "
+            "its group; log in again afterwards.";
+    } else {
+        text +=
+            "If the aliases now live in another folder, publish that folder once: "
+            "kvrcfg --dir FOLDER publish (as root or as a member of the group kavrolis).";
+    }
+    return text;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     if (argc > 2) {
@@ -26,6 +69,10 @@ int main(int argc, char* argv[]) {
     }
     if (!dir) {
         return 1;
+    }
+    if (std::string problem = Problem(*dir, file); !problem.empty()) {
+        std::cout << problem << std::flush;
+        return 3;
     }
     std::cout << *dir << std::flush;
     return std::cout ? 0 : 1;

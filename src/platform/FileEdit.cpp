@@ -154,7 +154,25 @@ Step WriteNew(FileSystem& fs, const Place& place, FileHandle old, NewFileAccess 
     const std::string target = place.prefix + place.name;
     if (old != kNoFile) {
         if (!fs.Replace(tmpPath, target)) {
-            return Step::Failed;
+            // A replace may fail after it moved the old file away (Windows
+            // does, errors 1176 and 1177): then the temporary file holds the
+            // only copy of the new bytes. It is never removed; the move is
+            // finished where the name is free.
+            Handle probe(fs);
+            switch (fs.OpenRead(target, probe.Out())) {
+                case FileSystem::OpenResult::Ok:
+                case FileSystem::OpenResult::NotRegular:
+                    return Step::Failed;  // the old file is still there
+                case FileSystem::OpenResult::Failed:
+                    placed = true;  // cannot tell: the new bytes stay
+                    return Step::Failed;
+                case FileSystem::OpenResult::Missing:
+                    placed = true;
+                    if (fs.PlaceNew(tmpPath, target) != FileSystem::PlaceResult::Ok) {
+                        return Step::Failed;
+                    }
+                    break;
+            }
         }
     } else {
         switch (fs.PlaceNew(tmpPath, target)) {

@@ -28,9 +28,10 @@ LoadStatus Parse(const std::string* bytes, std::string_view path, std::optional<
 }
 
 // The file as a document; one that cannot be read is unusable.
-LoadStatus Load(const std::string& file, std::string_view path, std::optional<RegEdit4>& doc) {
+LoadStatus Load(FileSystem& fs, const std::string& file, std::string_view path,
+                std::optional<RegEdit4>& doc) {
     std::string bytes;
-    switch (ReadWholeFile(file, bytes)) {
+    switch (ReadWholeFile(fs, file, bytes)) {
         case ReadStatus::Missing:
             return Parse(nullptr, path, doc);
         case ReadStatus::Unreadable:
@@ -55,18 +56,39 @@ std::optional<std::string> KeyPath(std::string_view subKey) {
 
 class FileKey : public RegKey::Handle {
   public:
-    FileKey(std::string file, std::string path, std::uint32_t access)
-        : file_(std::move(file)), path_(std::move(path)), access_(access) {}
+    FileKey(FileSystem& fs, std::string file, std::string path, std::uint32_t access)
+        : fs_(fs), file_(std::move(file)), path_(std::move(path)), access_(access) {}
 
     std::optional<RegValue> QueryValue(std::string_view name) const override {
         std::optional<RegEdit4> doc;
-        if ((access_ & kKeyQueryValue) == 0 || Load(file_, path_, doc) != LoadStatus::Ok) {
+        if ((access_ & kKeyQueryValue) == 0 || Load(fs_, file_, path_, doc) != LoadStatus::Ok) {
             return std::nullopt;
         }
         return doc->FindValue(path_, name);
     }
 
     bool SetValue(std::string_view name, const RegValue& value) override {
+        return Edit([&](RegEdit4& doc) { return doc.SetValue(path_, name, value); });
+    }
+
+    // The reader is not needed: the file itself is read under the lock.
+    void SetValues(const std::vector<PlannedValue>& plan, const RegKey&) override {
+        Edit([&](RegEdit4& doc) {
+            bool changed = false;
+            for (const PlannedValue& planned : plan) {
+                if (!planned.wanted || planned.wanted(doc.FindValue(path_, planned.name))) {
+                    changed = doc.SetValue(path_, planned.name, planned.value) || changed;
+                }
+            }
+            return changed;
+        });
+    }
+
+  private:
+    // Read, changed and replaced under the file's lock, so values that other
+    // programs set meanwhile are kept. `change` says whether it changed doc.
+    template <typename Change>
+    bool Edit(Change change) {
         if ((access_ & kKeySetValue) == 0) {
             return false;
         }
@@ -76,23 +98,21 @@ class FileKey : public RegKey::Handle {
         // other programs set meanwhile are kept. A new file is readable by
         // all, as the package makes it: every user's programs read it.
         bool changed = false;
-        EditStatus status = EditFile(
-            file_,
-            [&](const std::string* bytes) -> std::optional<std::string> {
+        EditStatus status =
+            EditFile(fs_, file_, [&](const std::string* bytes) -> std::optional<std::string> {
                 std::optional<RegEdit4> doc;
                 changed = false;
-                if (Parse(bytes, path_, doc) == LoadStatus::Unusable ||
-                    !doc->SetValue(path_, name, value)) {
+                if (Parse(bytes, path_, doc) == LoadStatus::Unusable || !change(*doc)) {
                     return std::nullopt;
                 }
                 changed = true;
                 return doc->Bytes();
             },
-            NewFileAccess::Readable);
+            kLockWait, NewFileAccess::Readable);
         return changed && status == EditStatus::Done;
     }
 
-  private:
+    FileSystem& fs_;
     std::string file_;
     std::string path_;  // the section name, "HKEY_LOCAL_MACHINE\..."
     std::uint32_t access_;
@@ -100,30 +120,30 @@ class FileKey : public RegKey::Handle {
 
 }  // namespace
 
-FileRegistry::FileRegistry(std::string file) : file_(std::move(file)) {}
+FileRegistry::FileRegistry(std::string file, FileSystem& fs) : file_(std::move(file)), fs_(&fs) {}
 
 RegKey FileRegistry::CreateKey(std::string_view subKey, std::uint32_t access) const {
     auto path = KeyPath(subKey);
     std::optional<RegEdit4> doc;
-    if (!path || Load(file_, *path, doc) == LoadStatus::Unusable) {
+    if (!path || Load(*fs_, file_, *path, doc) == LoadStatus::Unusable) {
         return {};
     }
     if ((access & kWriteRights) != 0 && !IsWritableLocation(file_)) {
         return {};
     }
-    return RegKey(std::make_unique<FileKey>(file_, *path, access));
+    return RegKey(std::make_unique<FileKey>(*fs_, file_, *path, access));
 }
 
 RegKey FileRegistry::OpenKey(std::string_view subKey, std::uint32_t access) const {
     auto path = KeyPath(subKey);
     std::optional<RegEdit4> doc;
-    if (!path || Load(file_, *path, doc) != LoadStatus::Ok || !doc->KeyExists(*path)) {
+    if (!path || Load(*fs_, file_, *path, doc) != LoadStatus::Ok || !doc->KeyExists(*path)) {
         return {};
     }
     if ((access & kWriteRights) != 0 && !IsWritableLocation(file_)) {
         return {};
     }
-    return RegKey(std::make_unique<FileKey>(file_, *path, access));
+    return RegKey(std::make_unique<FileKey>(*fs_, file_, *path, access));
 }
 
 }  // namespace kvr::platform

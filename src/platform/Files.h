@@ -199,6 +199,7 @@ bool IsWritableLocation(const std::string& path);
 void MakeFolderOf(const std::string& path);
 
 // The process's current directory, always ending in the path separator.
+// Raises FileError when it cannot be determined (removed, or not reachable).
 std::string CurrentDirectory();
 
 // "/" here, "\\" on Windows.

@@ -5,11 +5,13 @@
 // RegQueryValueExA, RegSetValueExA and RegCloseKey. Each backend opens its own
 // keys; callers see only this interface.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace kvr::platform {
 
@@ -52,6 +54,14 @@ struct RegValue {
 // The data of a string value: its text followed by the terminating NUL.
 RegValue StringValue(RegType type, std::string_view text);
 
+// A value to set, and the rule that decides from the value present (nothing
+// when missing) whether to set it; without a rule it is always set.
+struct PlannedValue {
+    std::string name;
+    RegValue value;
+    std::function<bool(const std::optional<RegValue>& present)> wanted;
+};
+
 // An open key, closed when the object goes away. A key that failed to open
 // is still a valid object: every read through it finds nothing and every
 // write fails, as calls through an invalid handle do.
@@ -63,6 +73,9 @@ class RegKey {
         virtual ~Handle() = default;
         virtual std::optional<RegValue> QueryValue(std::string_view name) const = 0;
         virtual bool SetValue(std::string_view name, const RegValue& value) = 0;
+        // SetValues: here each value is read through `reader` and set at once;
+        // a backend that can do better decides and sets all in one step.
+        virtual void SetValues(const std::vector<PlannedValue>& plan, const RegKey& reader);
     };
 
     RegKey() = default;
@@ -81,6 +94,14 @@ class RegKey {
     bool SetValue(std::string_view name, const RegValue& value);
     // A REG_SZ value holding text.
     bool SetStringValue(std::string_view name, std::string_view text);
+
+    // Sets each planned value its rule asks for, deciding as close to the
+    // write as the store allows, so that a value another program sets
+    // meanwhile is judged as it stands: the file registry decides and writes
+    // all in one locked rewrite (reading the file itself); the system's
+    // registry reads each value through `reader` and sets it right after.
+    // Values that cannot be written are left as they are.
+    void SetValues(const std::vector<PlannedValue>& plan, const RegKey& reader);
 
     // RegCloseKey; the destructor does the same.
     void Close() { handle_.reset(); }

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/Registry.h"
 #include "platform/Text.h"
@@ -55,12 +56,16 @@ void PublishMachineSettings(const std::string& workDir, const platform::Registry
     platform::RegKey writeKey = registry.CreateKey(kKey, platform::kKeyWrite);
     platform::RegKey readKey = OpenForReading(registry);
 
-    writeKey.SetStringValue(kWorkDirValue, workDir);
+    // One plan, decided value by value as close to its write as the store
+    // allows: a port another program sets meanwhile is never blanked.
+    std::vector<platform::PlannedValue> plan;
+    plan.push_back({std::string(kWorkDirValue),
+                    platform::StringValue(platform::RegType::Sz, workDir), nullptr});
     for (std::string_view name : kPortValues) {
-        if (NeedsPortValue(readKey.QueryValue(name))) {
-            writeKey.SetStringValue(name, "");
-        }
+        plan.push_back(
+            {std::string(name), platform::StringValue(platform::RegType::Sz, ""), NeedsPortValue});
     }
+    writeKey.SetValues(plan, readKey);
 }
 
 std::optional<std::string> PublishedWorkDir(const platform::Registry& registry) {

@@ -328,6 +328,19 @@ AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
     return result;
 }
 
+bool AliasFile::ReadExisting(std::string& bytes) {
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
+            return false;
+        case ReadStatus::Unreadable:
+            throw FileError(
+                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
+        case ReadStatus::Ok:
+            break;
+    }
+    return true;
+}
+
 bool AliasFile::HasAliasHeader(const std::string& name) {
     std::string bytes;
     switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
@@ -345,7 +358,7 @@ bool AliasFile::HasAliasHeader(const std::string& name) {
 
 std::string AliasFile::ReadAliasField(const std::string& alias, const std::string& key) {
     std::string bytes;
-    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+    if (!ReadExisting(bytes)) {
         return {};
     }
     return FieldText(platform::ReadProfileValue(bytes, alias, key));
@@ -366,7 +379,7 @@ void AliasFile::WriteAliasField(const std::string& alias, const std::string& key
 AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
     AliasFields fields;
     std::string bytes;
-    if (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes) != ReadStatus::Ok) {
+    if (!ReadExisting(bytes)) {
         return fields;
     }
     if (auto values = platform::ReadProfileValues(bytes, alias, FieldKeys())) {

@@ -79,7 +79,8 @@ class AliasFile {
     // Whether a header "[name]" exists; false for a missing file.
     bool HasAliasHeader(const std::string& name);
 
-    // "" when the file, section or key is missing; cut at 2047 bytes.
+    // "" when the file, section or key is missing; cut at 2047 bytes. Raises
+    // FileError "Cannot open file %s" when the file exists but cannot be read.
     std::string ReadAliasField(const std::string& alias, const std::string& key);
     // Raises ProfileError "Unable to write to %s" when the write fails.
     // Creates the file, the section or the key as needed.
@@ -117,6 +118,8 @@ class AliasFile {
                                const AliasFields* expected = nullptr);
 
   private:
+    // The file's bytes; false when it is missing, FileError when unreadable.
+    bool ReadExisting(std::string& bytes);
     template <typename Change>
     void EditLines(Change change);
     template <typename Change>

@@ -270,6 +270,15 @@ TEST_F(Kvrcfg, PublishesTheWorkDirectory) {
     // A registry that cannot be written is a registry error.
     WriteBytes(machine.File("plain"), "");
     EXPECT_EQ(Run({"--registry", machine.File("plain/registry.reg"), "publish"}).status, 3);
+    // A current directory removed meanwhile is no work directory ("/" or so).
+    const std::string gone = machine.File("gone");
+    const std::string command = "mkdir " + Quoted(gone) + " && cd " + Quoted(gone) + " && rmdir " +
+                                Quoted(gone) + " && " + Quoted(KVRCFG_BINARY) + " --registry " +
+                                Quoted(registry) + " publish 2>" + Quoted(io_.File("err"));
+    const int raw = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 3);
+    EXPECT_NE(ReadBytes(io_.File("err")).find("current directory"), std::string::npos);
+    EXPECT_NE(ReadBytes(registry).find("\"KVRPath\"=\"" + work_.Path() + "\""), std::string::npos);
 }
 
 }  // namespace

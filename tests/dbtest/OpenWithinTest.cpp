@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "dbtest/ConnectionOpener.h"
@@ -21,6 +23,15 @@ TEST(OpenWithin, BoundsAnOpenThatHangs) {
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_EQ(outcome.detail, "The server did not answer within 1 second.");
     EXPECT_LT(seconds, 2.5);
+}
+
+// An opener that throws fails the test with its text; it never ends the program.
+TEST(OpenWithin, ReportsAThrowAsAFailure) {
+    const auto outcome =
+        OpenWithin(5, []() -> ConnectionOutcome { throw std::runtime_error("driver broke"); });
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_NE(outcome.detail.find("driver broke"), std::string::npos) << outcome.detail;
+    EXPECT_FALSE(OpenWithin(5, []() -> ConnectionOutcome { throw 42; }).succeeded);
 }
 
 }  // namespace

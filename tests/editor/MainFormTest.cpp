@@ -147,6 +147,25 @@ TEST_F(EditorTest, UndecodableValueShowsEmptyNotThePreviousAliasesValue) {
     EXPECT_EQ(shown[0].text, u"'0xzz' is not a valid integer value.");
 }
 
+// A file that became unreadable (here a folder in its place) is said so, and
+// no box keeps the previous alias's text for a save into the next one.
+TEST_F(EditorTest, UnreadableFileIsAnErrorNotEmptyValues) {
+    Store("good", {"db1", "srv1", "user1", "pw1"});
+    Store("next", {"db2", "srv2", "user2", "pw2"});
+    Start();
+    Click(u"good");
+    view.Take();
+    std::filesystem::rename(FilePath(), dir.File("moved"));
+    std::filesystem::create_directory(FilePath());
+    Click(u"next");
+    EXPECT_EQ(BoxTexts(), (Texts{u"", u"", u"", u""}));
+    EXPECT_EQ(form->Alias(), "");
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_EQ(shown[0].text, platform::Utf8ToUtf16("Cannot open file " + FilePath() + "."));
+}
+
 TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
     // The work directory lies below a regular file: KVRCFG can be neither
     // read nor created.
@@ -180,6 +199,25 @@ TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, ShownBox::Error);
     EXPECT_TRUE(view.ChildTexts().empty());
+}
+
+// A current directory that cannot be determined names no work directory:
+// nothing is published or listed, and the window says why.
+TEST_F(EditorTest, UnknownWorkDirectoryPublishesAndListsNothing) {
+    WriteBytes(FilePath(), "[a]\r\n");
+    MainFormServices s = services;
+    s.currentDirectory = []() -> std::string {
+        throw FileError("Cannot determine the current directory: No such file or directory");
+    };
+    MainForm other(view, s);
+    other.FormCreate();
+    other.FormActivate();
+    EXPECT_TRUE(published.empty());
+    EXPECT_TRUE(view.ChildTexts().empty());
+    auto shown = view.Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, ShownBox::Error);
+    EXPECT_NE(shown[0].text.find(u"current directory"), std::u16string::npos);
 }
 
 TEST_F(EditorTest, FailedPublicationStillListsAliases) {

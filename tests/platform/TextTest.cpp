@@ -54,12 +54,27 @@ TEST(TextTest, ConversionReportsTheFirstCharacterItCannotStore) {
         {"UTF-8", std::u16string{u'a', u'b', 0xD800, u'c'}, 2},  // a lone surrogate
         {"UTF-8", u"ab\xDC00", 2},
         {"UTF-8", u"ab\uFFFD", 2},  // the mark of bytes that could not be read
+        // Code pages whose conversion takes none of the flags that report a
+        // replaced character: still converted, still checked.
+        {"windows-54936", u"数据库中文", kAllStorable},
+        {"windows-54936", u"ab\uFFFD", 2},
+        {"windows-50220", u"日本語", kAllStorable},
+        {"windows-50220", u"日한", 1},
+        {"windows-65000", u"中文 +a-b", kAllStorable},  // UTF-7
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(platform::Utf16ToUtf8(row.text) + " in " + row.codePage);
+        if (!SetAnsiCodePage(row.codePage)) {
+            continue;  // ISO-2022-JP and UTF-7 are Windows code pages only
+        }
         ScopedCodePage pin(row.codePage);
         EXPECT_EQ(FirstUnstorable(row.text), row.unstorable);
-        EXPECT_EQ(UnicodeToAnsi(row.text).has_value(), row.unstorable == kAllStorable);
+        auto stored = UnicodeToAnsi(row.text);
+        EXPECT_EQ(stored.has_value(), row.unstorable == kAllStorable);
+        if (stored) {
+            EXPECT_TRUE(IsValidAnsi(*stored));
+            EXPECT_EQ(AnsiToUnicode(*stored), row.text);
+        }
     }
     EXPECT_EQ(CharacterAt(u"ab\U0001F600c", 2), u"\U0001F600");
     EXPECT_EQ(CharacterAt(u"ab", 1), u"b");

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "fixtures/FailingFileSystem.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileRegistry.h"
 
@@ -118,6 +119,38 @@ TEST(PublishMachineSettingsTest, OtherProgramsValuesSurvive) {
                                    "\"Grunvel_UDP_Port\"=\"\"\r\n"
                                    "\"Saumid_UDP_Port\"=\"\"\r\n"
                                    "\"Faddokin_UDP_Port\"=\"\"\r\n");
+}
+
+// Another program sets a port, or blanks it, right after each of our reads.
+// Whatever it managed to write last must be what the publication judged: a
+// port number it set is never blanked.
+TEST(PublishMachineSettingsTest, JudgesPortsAsTheyStandWhenWriting) {
+    TempDir dir;
+    const std::string file = dir.File("registry.reg");
+    test::FailingFileSystem other;  // its waits for our lock end at once
+    test::FailingFileSystem ours;
+    std::string lastWritten;
+    int turn = 0;
+    ours.afterRead = [&] {
+        const std::string port = turn++ % 3 == 0 ? " " : "7001";
+        if (platform::FileRegistry(file, other)
+                .CreateKey("SOFTWARE", platform::kKeyWrite)
+                .SetStringValue("Faddokin_UDP_Port", port)) {
+            lastWritten = port;
+        }
+    };
+    // Each start shifts which of our reads the other program's writes follow.
+    for (int start = 0; start < 6; ++start) {
+        SCOPED_TRACE(start);
+        WriteBytes(file, "REGEDIT4\r\n\r\n");  // as installed
+        turn = start;
+        lastWritten.clear();
+        PublishMachineSettings("/w/", platform::FileRegistry(file, ours));
+        ASSERT_GT(turn, start + 1);
+        const std::string expected = lastWritten == "7001" ? "7001" : "";
+        EXPECT_EQ(Query(file, "Faddokin_UDP_Port"), StringValue(RegType::Sz, expected));
+        EXPECT_EQ(Query(file, "KVRPath"), StringValue(RegType::Sz, "/w/"));
+    }
 }
 
 TEST(PublishMachineSettingsTest, AWorkDirectoryCannotForgeLines) {

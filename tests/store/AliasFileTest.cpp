@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -236,8 +237,19 @@ TEST_F(AliasFileTest, UnreadableFileIsNeverReplaced) {
     ExpectError([&] { file.HasAliasHeader("A"); }, open);
     ExpectError([&] { file.WriteAliasField("A", "k", "v"); },
                 "Unable to write to " + file.AliasFilePath() + cause);
-    EXPECT_EQ(file.ReadAliasField("A", "k"), "");
+    // Reads say so too: an unreadable file is no file of empty values.
+    ExpectError([&] { file.ReadAliasField("A", "k"); }, open);
+    ExpectError([&] { file.ReadAliasFields("A"); }, open);
     EXPECT_EQ(test::ReadBytes(file.AliasFilePath() + "/inside"), "keep");
+
+    // The same for a file whose bytes cannot be read (an I/O error).
+    test::TempDir other;
+    test::WriteBytes(other.File("KVRCFG"), "[A]\nDatabaseName=2b11\n");
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::ReadAll);
+    AliasFile broken(other.Path(), failing);
+    ExpectError([&] { broken.ReadAliasFields("A"); }, "Cannot open file " + broken.AliasFilePath());
+    ExpectError([&] { broken.ReadAliasField("A", "DatabaseName"); },
+                "Cannot open file " + broken.AliasFilePath());
 }
 
 TEST(AliasFileErrorTest, MissingFileThatCannotBeCreated) {
@@ -266,6 +278,24 @@ TEST(AliasFileErrorTest, FailedRewritesLeaveTheOldFile) {
     ExpectError([&] { file.WriteAliasField("A", "DatabaseName", "2b10"); },
                 "Unable to write to " + file.AliasFilePath());
     EXPECT_EQ(test::ReadBytes(file.AliasFilePath()), before);
+}
+
+// A replace that fails after the old file left its name loses nothing: the
+// new bytes take the name, and no temporary file is left.
+TEST(AliasFileErrorTest, ReplaceFailingAfterTheMoveLosesNothing) {
+    test::TempDir dir;
+    test::FailingFileSystem failing(test::FailingFileSystem::Call::ReplaceAfterMove);
+    AliasFile file(dir.Path(), failing);
+    test::WriteBytes(file.AliasFilePath(), "[A]\r\n");
+    file.WriteAliasField("A", "DatabaseName", "2b11");
+    EXPECT_EQ(failing.Uses(test::FailingFileSystem::Call::ReplaceAfterMove), 1);
+    EXPECT_EQ(test::ReadBytes(file.AliasFilePath()), "[A]\r\nDatabaseName=2b11\r\n");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Names{"KVRCFG", "KVRCFG.replaced"}));
 }
 
 }  // namespace

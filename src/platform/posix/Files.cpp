@@ -19,8 +19,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/Errors.h"
 
 namespace kvr::platform {
 
@@ -400,8 +403,16 @@ std::string CurrentDirectory() {
     if (char* cwd = ::getcwd(nullptr, 0)) {
         dir = cwd;
         std::free(cwd);
+    } else {
+        // A folder removed meanwhile, or one above it that may not be read.
+        throw FileError("Cannot determine the current directory: " +
+                        std::generic_category().message(errno));
     }
-    if (dir.empty() || dir.back() != '/') {
+    // Linux names an unreachable folder (outside this process's root) so.
+    if (dir.empty() || dir.front() != '/') {
+        throw FileError("Cannot determine the current directory: it is not reachable");
+    }
+    if (dir.back() != '/') {
         dir += '/';
     }
     return dir;

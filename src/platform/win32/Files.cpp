@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -288,6 +289,10 @@ std::string CurrentDirectory() {
     std::string dir(n, '\0');
     if (n > 0) {
         dir.resize(::GetCurrentDirectoryA(n, dir.data()));
+    }
+    if (dir.empty()) {
+        throw FileError("Cannot determine the current directory: Windows error " +
+                        std::to_string(::GetLastError()));
     }
     // A root ("C:\") already ends in one; a folder name may end in a
     // double-byte character whose second byte is 0x5C.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <optional>
 #include <string>
 
 #include "platform/Console.h"
@@ -85,30 +86,63 @@ std::u16string Decode(unsigned cp, std::string_view ansi, DWORD flags = 0) {
     return out;
 }
 
-// The text in the code page, each character it cannot hold as '?'; lost
-// tells whether there was one.
-std::string EncodeUnits(unsigned cp, std::u16string_view text, bool* lost) {
+// Code pages whose conversion takes neither WC_NO_BEST_FIT_CHARS nor the
+// used-default flag: WideCharToMultiByte fails outright when given them.
+bool TakesNoFlags(unsigned cp) {
+    return cp == 42 || cp == 52936 || cp == 54936 || (cp >= 50220 && cp <= 50229) ||
+           (cp >= 57002 && cp <= 57011) || cp == 65000 || cp == kUtf8;
+}
+
+// The text in the code page, or nothing when the conversion fails; lost
+// tells whether a character the code page cannot hold was replaced (a failed
+// conversion counts as lost too: it is never an empty text).
+std::optional<std::string> EncodeUnits(unsigned cp, std::u16string_view text, bool* lost) {
     if (lost != nullptr) {
         *lost = false;
     }
     if (text.empty()) {
-        return {};
+        return std::string();
     }
     auto wide = reinterpret_cast<const wchar_t*>(text.data());
-    // UTF-8 holds every character and takes neither the flag nor the default.
-    bool utf8 = cp == kUtf8;
-    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const bool plain = TakesNoFlags(cp);
+    DWORD flags = plain ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    BOOL* used = utf8 ? nullptr : &usedDefault;
+    BOOL* used = plain ? nullptr : &usedDefault;
     int n = ::WideCharToMultiByte(cp, flags, wide, Length(text.size()), nullptr, 0, nullptr, used);
     std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0) {
-        ::WideCharToMultiByte(cp, flags, wide, Length(text.size()), out.data(), n, nullptr, used);
+    if (n <= 0 || ::WideCharToMultiByte(cp, flags, wide, Length(text.size()), out.data(), n,
+                                        nullptr, used) != n) {
+        if (lost != nullptr) {
+            *lost = true;
+        }
+        return std::nullopt;
     }
     if (lost != nullptr) {
-        *lost = usedDefault != FALSE;
+        // Without the flags a missing character shows only in the way back
+        // (UTF-8 holds them all; its lone surrogates are checked elsewhere).
+        *lost = usedDefault != FALSE || (plain && cp != kUtf8 && Decode(cp, out) != text);
     }
     return out;
+}
+
+// Code pages whose decoding takes no flags, MB_ERR_INVALID_CHARS included:
+// their texts are checked by the way back instead. They are stateful (escape
+// sequences, UTF-7), so their bytes cannot be judged one character at a time.
+bool DecodesWithoutFlags(unsigned cp) {
+    return cp == 42 || (cp >= 50220 && cp <= 50229) || (cp >= 57002 && cp <= 57011) || cp == 65000;
+}
+
+// Whether the bytes are text of the code page.
+bool ValidIn(unsigned cp, std::string_view ansi) {
+    if (ansi.empty()) {
+        return true;
+    }
+    if (!DecodesWithoutFlags(cp)) {
+        return ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, ansi.data(), Length(ansi.size()),
+                                     nullptr, 0) > 0;
+    }
+    const std::u16string wide = Decode(cp, ansi);
+    return !wide.empty() && EncodeUnits(cp, wide, nullptr) == std::string(ansi);
 }
 
 bool IsHighSurrogate(char16_t c) {
@@ -187,8 +221,11 @@ size_t CharBytes(const CodePageShape& shape, std::string_view text) {
 std::u16string DecodeEscaping(std::string_view ansi, bool& escaped, bool replace = false) {
     unsigned cp = CodePage();
     escaped = false;
-    if (ansi.empty() || ::MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, ansi.data(),
-                                              Length(ansi.size()), nullptr, 0) > 0) {
+    if (ValidIn(cp, ansi)) {
+        return Decode(cp, ansi);
+    }
+    if (DecodesWithoutFlags(cp)) {
+        escaped = true;
         return Decode(cp, ansi);
     }
     CodePageShape shape = Shape(cp);
@@ -275,8 +312,7 @@ std::u16string AnsiToUnicode(std::string_view ansi) {
 }
 
 bool IsValidAnsi(std::string_view ansi) {
-    return ansi.empty() || ::MultiByteToWideChar(CodePage(), MB_ERR_INVALID_CHARS, ansi.data(),
-                                                 Length(ansi.size()), nullptr, 0) > 0;
+    return ValidIn(CodePage(), ansi);
 }
 
 std::size_t FirstUnstorable(std::u16string_view text) {
@@ -292,7 +328,7 @@ std::optional<std::string> UnicodeToAnsi(std::u16string_view text) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-    return EncodeUnits(kUtf8, text, nullptr);
+    return EncodeUnits(kUtf8, text, nullptr).value_or(std::string());
 }
 
 // The terminal's text is in the system's ANSI code page: that is how Windows

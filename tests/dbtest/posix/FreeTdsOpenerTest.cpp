@@ -61,6 +61,38 @@ TEST(OpenConnectionOnce, RefusedLoginsFailWithReadableDetail) {
     EXPECT_EQ(server.loginCount(), 2);
 }
 
+// A login that does not end in the database asked for is no success: a field
+// too long to send is refused before the login, naming it, and a server that
+// opens another database is caught after it.
+TEST(OpenConnectionOnce, SucceedsOnlyInTheDatabaseAskedFor) {
+    std::string chinese;
+    for (int i = 0; i < 50; ++i) {
+        chinese += "\xE8\xB3\x87";  // 資
+    }
+    const std::string letters(129, 'd');
+    for (const std::string& database : {letters, chinese}) {
+        TdsResponder server({"sa", "pw", database});
+        const auto outcome =
+            OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", database));
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_THAT(outcome.detail, HasSubstr("database name is too long"));
+        EXPECT_THAT(outcome.detail, HasSubstr("128 bytes"));
+        EXPECT_EQ(server.loginCount(), 0);
+    }
+    const auto user = OpenConnectionOnce(BuildConnectionString("127.0.0.1,1", letters, "pw", ""));
+    EXPECT_THAT(user.detail, HasSubstr("user name is too long"));
+
+    TdsResponder server({"sa", "pw", "Sales"});
+    EXPECT_TRUE(OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "SALES"))
+                    .succeeded);
+    server.reportDatabase("master");
+    const auto elsewhere =
+        OpenConnectionOnce(BuildConnectionString(Local(server.port()), "sa", "pw", "Sales"));
+    EXPECT_FALSE(elsewhere.succeeded);
+    EXPECT_EQ(elsewhere.reason, FailureReason::DatabaseUnavailable);
+    EXPECT_THAT(elsewhere.detail, HasSubstr("\"master\""));
+}
+
 TEST(OpenConnectionOnce, PasswordsArriveAsTyped) {
     const std::string passwords[] = {
         "a;b=c",
