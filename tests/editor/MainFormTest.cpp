@@ -163,7 +163,9 @@ TEST_F(EditorTest, UnreadableFileIsAnErrorNotEmptyValues) {
     auto shown = view.Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, ShownBox::Error);
-    EXPECT_EQ(shown[0].text, platform::Utf8ToUtf16("Cannot open file " + FilePath() + "."));
+    EXPECT_EQ(shown[0].text,
+              platform::Utf8ToUtf16("Cannot open file " + FilePath() + "\n" + FilePath() +
+                                    " is not a regular file: a folder or a device."));
 }
 
 TEST_F(EditorTest, FailedFirstActivationIsShownOnceAndLeavesUsableWindow) {
