@@ -40,10 +40,20 @@ cmake --build "$root/build-win64" -j "$jobs"
 "$wine" wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w
 # The window tests need a display; the core tests do not mind one.
-# A Wine process now and then dies on start-up under load; a test that fails
-# twice in a row is a real failure.
-xvfb-run -a ctest --test-dir "$root/build-win64" --output-on-failure -j "$jobs" \
-  --repeat until-pass:2
+# Every Wine process waits until its session has booted (services, drivers,
+# the desktop), up to two minutes; on a loaded machine the boot took over 90 s,
+# all of it charged to the tests that happened to start first, and a session
+# ends 3 s after its last process, so a pause between tests boots it anew.
+# So the tests run in one session, kept for the whole run (wineserver -p) and
+# booted before the first test starts.
+# shellcheck disable=SC2016  # expanded by the inner shell
+xvfb-run -a bash -c '
+  /usr/lib/wine/wineserver -p
+  "$1" cmd /c exit >/dev/null 2>&1
+  status=0
+  ctest --test-dir "$2" --output-on-failure -j "$3" || status=$?
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  exit "$status"' wine-tests "$wine" "$root/build-win64" "$jobs"
 
 # kvrcfg.exe: one round trip through the alias file under Wine.
 kvrcfg="$root/build-win64/src/cli/kvrcfg.exe"

@@ -128,7 +128,7 @@ class WindowTest : public ::testing::Test {
         window_ = std::make_unique<TfmMain>(kTitle, services_, seams_);
         ::ShowWindow(window_->Handle(), SW_SHOWNORMAL);
         ::SendMessageW(window_->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
-        Pump();
+        ASSERT_TRUE(PumpUntil([this] { return !window_->Form().FirstActivatePending(); }));
     }
 
     // Handles what is queued, including what the handlers post in turn.
