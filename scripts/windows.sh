@@ -40,16 +40,17 @@ cmake --build "$root/build-win64" -j "$jobs"
 "$wine" wineboot --init >/dev/null 2>&1 || true
 /usr/lib/wine/wineserver -w
 # The window tests need a display; the core tests do not mind one.
-# Every Wine process waits until its session has booted (services, drivers,
-# the desktop), up to two minutes; on a loaded machine the boot took over 90 s,
-# all of it charged to the tests that happened to start first, and a session
-# ends 3 s after its last process, so a pause between tests boots it anew.
-# So the tests run in one session, kept for the whole run (wineserver -p) and
-# booted before the first test starts.
+# Every Wine process first waits, up to two minutes, for its session to boot
+# (services, drivers), and the first window waits for the desktop to start. On
+# a loaded machine that took 50-100 s, charged to whichever tests started
+# first (a test then ran into its timeout), and a session ends 3 s after its
+# last process, so a pause between tests booted it anew. So the tests run in
+# one session, kept for the whole run, whose services and desktop are up before
+# the first test starts: asking for the desktop window does both.
 # shellcheck disable=SC2016  # expanded by the inner shell
 xvfb-run -a bash -c '
   /usr/lib/wine/wineserver -p
-  "$1" cmd /c exit >/dev/null 2>&1
+  "$1" rundll32.exe user32.dll,GetDesktopWindow
   status=0
   ctest --test-dir "$2" --output-on-failure -j "$3" || status=$?
   /usr/lib/wine/wineserver -k 2>/dev/null || true
