@@ -184,7 +184,9 @@ TEST_F(AliasStoreTest, ConcurrentWritersLoseNothing) {
 }
 
 // A saving process killed at any moment leaves the old file or the new one,
-// and the temporary files of killed savers do not pile up.
+// and the temporary files of killed savers do not pile up. Every other saver
+// is killed only after its first save, so that some saves finish however slow
+// the machine; the others may die before their first.
 TEST_F(AliasStoreTest, KilledWriterLeavesOldOrNewAndNoPileUp) {
     auto fileOf = [](int generation) {
         std::string bytes;
@@ -201,15 +203,26 @@ TEST_F(AliasStoreTest, KilledWriterLeavesOldOrNewAndNoPileUp) {
     std::mt19937 random(42);
     int generation = 0;
     for (int kill = 0; kill < 150; ++kill) {
+        int saved[2];
+        ASSERT_EQ(::pipe(saved), 0);
         pid_t saver = Spawn([&] {
+            ::close(saved[0]);
             for (int g = generation + 1;; ++g) {
                 const std::string text = "g" + std::to_string(g);
                 file.WriteAliasFields("A150", {text, text, text, text});
+                if (g == generation + 1) {
+                    ::close(saved[1]);
+                }
             }
         });
+        ::close(saved[1]);
+        char none;
+        const bool firstSaved = kill % 2 == 0 || ::read(saved[0], &none, 1) == 0;
+        ::close(saved[0]);
         ::usleep(std::uniform_int_distribution<useconds_t>(0, 4000)(random));
         ::kill(saver, SIGKILL);
         Wait(saver);
+        ASSERT_TRUE(firstSaved);
         const std::string value = file.ReadAliasField("A150", "PassWord");
         ASSERT_EQ(value[0], 'g');
         generation = std::stoi(value.substr(1));
