@@ -23,11 +23,12 @@ std::string Utf8(const char16_t* text) {
 
 }  // namespace
 
-AliasStore::AliasStore(std::string workDir) : file_(std::move(workDir)) {}
+AliasStore::AliasStore(std::string workDir, platform::FileSystem& fs)
+    : fs_(&fs), file_(std::move(workDir), fs) {}
 
 bool AliasStore::Exists() const {
     std::string bytes;
-    switch (platform::ReadWholeFile(Path(), bytes)) {
+    switch (platform::ReadWholeFile(*fs_, Path(), bytes)) {
         case platform::ReadStatus::Ok:
             return true;
         case platform::ReadStatus::Missing:
@@ -40,7 +41,7 @@ bool AliasStore::Exists() const {
 
 std::string AliasStore::Bytes() const {
     std::string bytes;
-    if (platform::ReadWholeFile(Path(), bytes) != platform::ReadStatus::Ok) {
+    if (platform::ReadWholeFile(*fs_, Path(), bytes) != platform::ReadStatus::Ok) {
         throw FileError("Cannot open file " + Path());
     }
     return bytes;
@@ -68,6 +69,21 @@ std::string AliasStore::Require(std::string_view name) {
         return *found;
     }
     throw Refusal("KVR別名[" + Utf8(name) + "]不存在。");
+}
+
+std::vector<std::pair<std::string, Fields>> AliasStore::ReadAll() {
+    const CEncrpyt cipher;
+    std::vector<std::pair<std::string, Fields>> aliases = file_.ReadAllAliases();
+    for (auto& [name, values] : aliases) {
+        for (std::string& value : values) {
+            try {
+                value = cipher.Decrypt(value);
+            } catch (const ConvertError& e) {
+                throw ConvertError("KVR別名[" + Utf8(name) + "]: " + e.what());
+            }
+        }
+    }
+    return aliases;
 }
 
 Fields AliasStore::ReadStored(const std::string& alias) {

@@ -3,11 +3,13 @@
 // the editor and the suite). Most findings are places where the two differ.
 #include "cli/Check.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
 #include "cli/AliasStore.h"
 #include "cli/Text.h"
+#include "platform/Ascii.h"
 #include "platform/Errors.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -156,6 +158,16 @@ class Checker {
                 what + "the stored text has " + std::to_string(stored.size()) +
                     " characters; readers get only the first " + std::to_string(kReadLimit));
             stored = stored.substr(0, kReadLimit);
+        }
+        // A length item that is not hex reads as no value at all: the field
+        // would look empty to every reader.
+        const std::string_view lengths = stored.substr(0, 4);
+        if (!stored.empty() &&
+            (lengths.size() < 4 || std::any_of(lengths.begin(), lengths.end(),
+                                               [](char c) { return platform::HexDigit(c) < 0; }))) {
+            Add(number, section_->name, "undecodable",
+                what + "does not decode (its length items are not hex: it reads as empty)");
+            return;
         }
         std::string value;
         try {

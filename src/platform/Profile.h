@@ -48,6 +48,16 @@ std::optional<std::string_view> ReadProfileValue(std::string_view file, std::str
 std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
     std::string_view file, std::string_view section, const std::vector<std::string_view>& keys);
 
+// Every section of the file, repeated ones included, in file order, each with
+// the values of the keys as ReadProfileValues gives them for its own lines:
+// one pass over the file, for reading all sections at once.
+struct ProfileSection {
+    std::string_view name;
+    std::vector<std::optional<std::string_view>> values;
+};
+std::vector<ProfileSection> ReadProfileSections(std::string_view file,
+                                                const std::vector<std::string_view>& keys);
+
 // The file's bytes with key in section set to value. A key present keeps its
 // line; a new key goes right after the last non-blank line of the section; a
 // new section goes at the end of the file. Lines written end in CR LF; every

@@ -7,9 +7,11 @@
 
 #include <set>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/Lines.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "store/AliasName.h"
@@ -72,39 +74,14 @@ std::optional<std::string> WithFields(std::string_view file, const std::string& 
     return bytes;
 }
 
-// Where the line starting at pos ends: its CR or LF, or the end of the bytes.
-size_t EndOfLine(std::string_view bytes, size_t pos) {
-    while (pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n') {
-        ++pos;
-    }
-    return pos;
-}
-
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
-// Calls visit(line) for each line of the bytes, in order.
-template <typename Visit>
-void ForEachLine(std::string_view bytes, Visit visit) {
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t stop = EndOfLine(bytes, pos);
-        if (stop == bytes.size()) {
-            visit(bytes.substr(pos));
-            return;
-        }
-        visit(bytes.substr(pos, stop - pos));
-        pos = stop + 1;
-        if (bytes[stop] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
-            ++pos;
-        }
-    }
-}
-
 std::vector<std::string> SplitLines(std::string_view bytes) {
     std::vector<std::string> lines;
-    ForEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    platform::ForEachLine(bytes,
+                          [&](const platform::TextLine& line) { lines.emplace_back(line.text); });
     return lines;
 }
 
@@ -161,12 +138,11 @@ std::vector<std::string> NamesOf(std::string_view bytes) {
         while (begin > from && !IsLineEnd(text[begin - 1])) {
             --begin;
         }
-        size_t end = EndOfLine(text, bracket);
-        std::string_view line = text.substr(begin, end - begin);
-        if (line.find(']') != line.npos) {
-            names.emplace_back(line.substr(1, line.size() - 2));
+        const platform::TextLine line = platform::LineAt(text, begin);
+        if (line.text.find(']') != line.text.npos) {
+            names.emplace_back(line.text.substr(1, line.text.size() - 2));
         }
-        from = end + 1;
+        from = line.begin + line.text.size() + 1;
     }
     return names;
 }
@@ -368,6 +344,38 @@ AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
         }
     }
     return fields;
+}
+
+std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
+    std::string bytes;
+    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
+        case ReadStatus::Missing:
+            return {};
+        case ReadStatus::Unreadable:
+            throw FileError("Cannot open file " + AliasFilePath());
+        case ReadStatus::Ok:
+            break;
+    }
+    // Each listed name reads the first section the profile functions find for
+    // it: the first of its folding.
+    const std::vector<platform::ProfileSection> sections =
+        platform::ReadProfileSections(bytes, FieldKeys());
+    std::unordered_map<std::u16string, const platform::ProfileSection*> first;
+    for (const platform::ProfileSection& section : sections) {
+        first.emplace(platform::FoldCase(section.name), &section);
+    }
+    std::vector<std::pair<std::string, AliasFields>> aliases;
+    for (std::string& name : NamesOf(bytes)) {
+        AliasFields fields;
+        if (auto found = first.find(platform::FoldCase(platform::Trim(name)));
+            found != first.end()) {
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                fields[i] = FieldText(found->second->values[i]);
+            }
+        }
+        aliases.emplace_back(std::move(name), std::move(fields));
+    }
+    return aliases;
 }
 
 void AliasFile::WriteAliasFields(const std::string& alias, const AliasFields& stored) {

@@ -89,6 +89,9 @@ class AliasFile {
     // The four stored texts of kAliasFieldKeys from one read of the file, each
     // exactly what ReadAliasField gives.
     AliasFields ReadAliasFields(const std::string& alias);
+    // Every listed alias (as ListExistingAliases lists them) with its four
+    // stored texts (as ReadAliasFields reads them), from one read of the file.
+    std::vector<std::pair<std::string, AliasFields>> ReadAllAliases();
     // One rewrite with the bytes of the four WriteAliasField calls in field
     // order; on failure nothing is written. Errors as WriteAliasField.
     void WriteAliasFields(const std::string& alias, const AliasFields& stored);
