@@ -24,10 +24,6 @@ namespace {
 using platform::EditStatus;
 using platform::ReadStatus;
 
-// A field read gives at most this many bytes, as the profile functions do
-// with the 2048-byte buffer the file's other readers use.
-constexpr std::size_t kFieldReadLimit = 2047;
-
 std::string FieldText(std::optional<std::string_view> value) {
     return value ? std::string(value->substr(0, kFieldReadLimit)) : std::string();
 }
@@ -123,9 +119,7 @@ size_t IndexOf(const std::vector<std::string>& lines, const std::string& name) {
 
 // The names ListAliases gives for the file's bytes.
 std::vector<std::string> NamesOf(std::string_view bytes) {
-    // Any line holding both brackets, wherever they are, lists the bytes
-    // between its first and last byte: the file's readers rely on this. Only
-    // lines with a "[" matter, so the scan jumps from one to the next.
+    // Only lines with a "[" are listed, so the scan jumps from one to the next.
     std::vector<std::string> names;
     const std::string_view text = bytes;
     size_t from = 0;
@@ -139,8 +133,8 @@ std::vector<std::string> NamesOf(std::string_view bytes) {
             --begin;
         }
         const platform::TextLine line = platform::LineAt(text, begin);
-        if (line.text.find(']') != line.text.npos) {
-            names.emplace_back(line.text.substr(1, line.text.size() - 2));
+        if (auto name = ListedAliasName(line.text)) {
+            names.emplace_back(*name);
         }
         from = line.begin + line.text.size() + 1;
     }
@@ -148,6 +142,13 @@ std::vector<std::string> NamesOf(std::string_view bytes) {
 }
 
 }  // namespace
+
+std::optional<std::string_view> ListedAliasName(std::string_view line) {
+    if (line.find('[') == line.npos || line.find(']') == line.npos) {
+        return std::nullopt;
+    }
+    return line.substr(1, line.size() - 2);
+}
 
 std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain) {
     for (std::size_t i = 0; i < plain.size(); ++i) {
