@@ -71,6 +71,9 @@ Json ParseJson(std::string_view bytes, const std::string& source) {
             what = "the file ends inside a value";
         }
         throw FileError(source + " is not JSON: " + what + " at " + Where(bytes, offset));
+    } catch (const Json::exception&) {
+        // The parser's other complaint: a number beyond a double's range.
+        throw FileError(source + " is not JSON we can read: a number is out of range");
     }
 }
 
@@ -87,7 +90,7 @@ const Json& AliasList(const Json& json, const std::string& source, bool& masked)
         throw Refusal(source + ": format version " + json["kvrcfg"].dump(-1, ' ', true) +
                       " is unknown; this kvrcfg reads version 1");
     }
-    masked = json.value("passwords", "") == "masked";
+    masked = json.contains("passwords") && json["passwords"] == "masked";
     if (!json.contains("aliases")) {
         throw Refusal(source + ": no \"aliases\"");
     }

@@ -205,6 +205,7 @@ TEST_F(Kvrcfg, ImportRefusesWhatItCannotReadAndSaysWhere) {
         {"{\n  \"aliases\": [\n    {\"name\": \"a\",}\n  ]\n}", 3, "at line 3, column 18"},
         {"[{\"name\": \"\xff\"}]", 3, "not UTF-8 at line 1, column 12"},
         {"{\"aliases\": [", 3, "ends inside a value"},
+        {R"([{"name": "a", "server": 1e999}])", 3, "a number is out of range"},
         {std::string(100000, '['), 3, "deeper than 8 levels at line 1, column 9"},
         {R"([{"name": ")" + std::string(300, 'n') + R"("}])", 1, "the name has 300 bytes"},
         {R"([{"name": "a"}, {"name": " A "}])", 1, "appears twice"},
