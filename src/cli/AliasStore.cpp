@@ -21,6 +21,16 @@ std::string Utf8(const char16_t* text) {
     return platform::Utf16ToUtf8(text);
 }
 
+// The four values as stored under one key.
+Fields Encoded(const Fields& values, const std::string& key) {
+    const CEncrpyt cipher;
+    Fields stored;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        stored[i] = cipher.Encrypt(key, values[i]);
+    }
+    return stored;
+}
+
 }  // namespace
 
 AliasStore::AliasStore(std::string workDir, platform::FileSystem& fs)
@@ -104,13 +114,7 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
     if (auto unfit = FirstUnfitValue(values)) {
         CheckValue(*unfit, values[*unfit]);
     }
-    const CEncrpyt cipher;
-    const std::string key = KeyStamp();
-    Fields stored;
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = cipher.Encrypt(key, values[i]);
-    }
-    switch (file_.SaveAliasFields(alias, stored, expected)) {
+    switch (file_.SaveAliasFields(alias, Encoded(values, KeyStamp()), expected)) {
         case AliasFile::SaveResult::Saved:
             return true;
         case AliasFile::SaveResult::Changed:
@@ -122,7 +126,6 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
 }
 
 void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases) {
-    const CEncrpyt cipher;
     const std::string key = KeyStamp();
     std::vector<std::pair<std::string, Fields>> stored;
     stored.reserve(aliases.size());
@@ -131,11 +134,7 @@ void AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& al
         if (auto unfit = FirstUnfitValue(values)) {
             CheckValue(*unfit, values[*unfit]);
         }
-        Fields encoded;
-        for (std::size_t i = 0; i < kFields.size(); ++i) {
-            encoded[i] = cipher.Encrypt(key, values[i]);
-        }
-        stored.emplace_back(name, std::move(encoded));
+        stored.emplace_back(name, Encoded(values, key));
     }
     file_.WriteAliases(stored);
 }

@@ -141,6 +141,20 @@ std::vector<std::string> NamesOf(std::string_view bytes) {
     return names;
 }
 
+// The file's bytes; false for a missing file, FileError for one that cannot
+// be read.
+bool ReadIfThere(platform::FileSystem& fs, const std::string& path, std::string& bytes) {
+    switch (platform::ReadWholeFile(fs, path, bytes)) {
+        case ReadStatus::Missing:
+            return false;
+        case ReadStatus::Unreadable:
+            throw FileError("Cannot open file " + path);
+        case ReadStatus::Ok:
+            break;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::string_view> ListedAliasName(std::string_view line) {
@@ -236,13 +250,8 @@ std::vector<std::string> AliasFile::ListAliases() {
 
 std::vector<std::string> AliasFile::ListExistingAliases() {
     std::string bytes;
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return {};
-        case ReadStatus::Unreadable:
-            throw FileError("Cannot open file " + AliasFilePath());
-        case ReadStatus::Ok:
-            break;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return {};
     }
     return NamesOf(bytes);
 }
@@ -302,13 +311,8 @@ AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
 
 bool AliasFile::HasAliasHeader(const std::string& name) {
     std::string bytes;
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return false;
-        case ReadStatus::Unreadable:
-            throw FileError("Cannot open file " + AliasFilePath());
-        case ReadStatus::Ok:
-            break;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return false;
     }
     std::vector<std::string> lines = SplitLines(bytes);
     return IndexOf(lines, name) < lines.size();
@@ -349,13 +353,8 @@ AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
 
 std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
     std::string bytes;
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return {};
-        case ReadStatus::Unreadable:
-            throw FileError("Cannot open file " + AliasFilePath());
-        case ReadStatus::Ok:
-            break;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return {};
     }
     // Each listed name reads the first section the profile functions find for
     // it: the first of its folding.
