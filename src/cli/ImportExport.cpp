@@ -1,5 +1,6 @@
 #include "cli/ImportExport.h"
 
+#include <algorithm>
 #include <istream>
 #include <iterator>
 #include <map>
@@ -175,22 +176,35 @@ std::vector<Imported> ReadAliasesJson(std::string_view bytes, const std::string&
 
 int Export(Session& session) {
     const bool reveal = session.call.Has("--reveal");
-    Json aliases = Json::array();
+    Json json;
+    json["kvrcfg"] = 1;
+    json["codePage"] = platform::AnsiCodePage();
+    json["passwords"] = reveal ? "revealed" : "masked";
+    json["aliases"] = Json::array();
+    // The aliases are written one by one as they would stand in the whole
+    // document's dump, without holding the document: its last member is the
+    // array, which the dump ends in "[]\n}".
+    std::string text = json.dump(2);
+    text.resize(text.size() - 3);
     std::set<std::u16string> seen;
+    const char* separator = "\n";
     for (const auto& [name, values] : session.store.ReadAll()) {
         // A repeated header reads the first section's fields: one entry.
         if (!seen.insert(platform::FoldCase(name)).second) {
             Tell(session.io, "KVR別名[" + Utf8(name) + "] repeated, exported once");
             continue;
         }
-        aliases.push_back(AliasJson(name, values, reveal));
+        text += separator;
+        separator = ",\n";
+        const std::string alias = AliasJson(name, values, reveal).dump(2);
+        for (std::size_t line = 0; line < alias.size();) {
+            const std::size_t end = std::min(alias.find('\n', line), alias.size());
+            text.append("    ").append(alias, line, end + 1 - line);
+            line = end + 1;
+        }
     }
-    Json json;
-    json["kvrcfg"] = 1;
-    json["codePage"] = platform::AnsiCodePage();
-    json["passwords"] = reveal ? "revealed" : "masked";
-    json["aliases"] = std::move(aliases);
-    PrintJson(session.io, json);
+    text += separator == std::string_view("\n") ? "]\n}\n" : "\n  ]\n}\n";
+    session.io.out << text;
     return kDone;
 }
 
