@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -218,6 +219,15 @@ TEST_F(Kvrcfg, ImportRefusesWhatItCannotReadAndSaysWhere) {
         EXPECT_EQ(r.err.find("parse_error"), std::string::npos) << r.err;
         EXPECT_EQ(File(), before);
     }
+    // A file larger than an import may be is refused unread (sparse here: 64 GB).
+    const std::string huge = io_.File("huge.json");
+    WriteBytes(huge, "[");
+    std::filesystem::resize_file(huge, std::uintmax_t{64} << 30);
+    Result big = Run({"import", huge});
+    EXPECT_EQ(big.status, 3);
+    EXPECT_NE(big.err.find("larger than an import may be"), std::string::npos) << big.err;
+    std::filesystem::remove(huge);
+
     // A name with blanks around it is the alias without them.
     Result r = Run({"import", "-"}, R"([{"name": " victim ", "server": "x"}])");
     EXPECT_EQ(r.status, 0) << r.err;
