@@ -361,11 +361,14 @@ std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
     const std::vector<platform::ProfileSection> sections =
         platform::ReadProfileSections(bytes, FieldKeys());
     std::unordered_map<std::u16string, const platform::ProfileSection*> first;
+    first.reserve(sections.size());
     for (const platform::ProfileSection& section : sections) {
         first.emplace(platform::FoldCase(section.name), &section);
     }
+    std::vector<std::string> names = NamesOf(bytes);
     std::vector<std::pair<std::string, AliasFields>> aliases;
-    for (std::string& name : NamesOf(bytes)) {
+    aliases.reserve(names.size());
+    for (std::string& name : names) {
         AliasFields fields;
         if (auto found = first.find(platform::FoldCase(platform::Trim(name)));
             found != first.end()) {
