@@ -12,6 +12,7 @@
 #include "FuzzCheck.h"
 #include "MemoryFileSystem.h"
 #include "platform/Errors.h"
+#include "platform/Lines.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "store/AliasFile.h"
@@ -26,23 +27,10 @@ using kvr::platform::Trim;
 const std::string kFolder = "/mem/";
 const std::string kPath = kFolder + "KVRCFG";
 
-// Lines end in CR, LF or CR LF.
+// The lines as every reader of the file cuts them.
 std::vector<std::string> Lines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t stop = bytes.find_first_of("\r\n", pos);
-        if (stop == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(pos));
-            break;
-        }
-        lines.emplace_back(bytes.substr(pos, stop - pos));
-        pos = stop + 1;
-        if (bytes[stop] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
-            ++pos;
-        }
-    }
-    return lines;
+    const std::vector<std::string_view> lines = kvr::platform::SplitLines(bytes);
+    return {lines.begin(), lines.end()};
 }
 
 // The first line that is "[name]" ignoring letter case, or lines.size().

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK((*values)[1] == ReadProfileValue(file, otherSection, key));
     } else {
         FUZZ_CHECK(!before && !ReadProfileValue(file, otherSection, key));
+    }
+    // The walk over all sections gives each section's name the values that
+    // reading that name finds: those of its first section.
+    std::set<std::u16string> seen;
+    for (const auto& read : kvr::platform::ReadProfileSections(file, {key})) {
+        if (seen.insert(kvr::platform::FoldCase(read.name)).second) {
+            FUZZ_CHECK(read.values[0] == ReadProfileValue(file, read.name, key));
+        }
     }
     const std::optional<std::string> written =
         kvr::platform::WriteProfileValue(file, section, key, value);

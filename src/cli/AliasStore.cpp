@@ -27,13 +27,24 @@ std::string Utf8(const char16_t* text) {
     return platform::Utf16ToUtf8(text);
 }
 
+// The four values as stored under one key.
+Fields Encoded(const Fields& values, const std::string& key) {
+    const CEncrpyt cipher;
+    Fields stored;
+    for (std::size_t i = 0; i < kFields.size(); ++i) {
+        stored[i] = cipher.Encrypt(key, values[i]);
+    }
+    return stored;
+}
+
 }  // namespace
 
-AliasStore::AliasStore(std::string workDir) : file_(std::move(workDir)) {}
+AliasStore::AliasStore(std::string workDir, platform::FileSystem& fs)
+    : fs_(&fs), file_(std::move(workDir), fs) {}
 
 bool AliasStore::Exists() const {
     std::string bytes;
-    switch (platform::ReadWholeFile(Path(), bytes)) {
+    switch (platform::ReadWholeFile(*fs_, Path(), bytes)) {
         case platform::ReadStatus::Ok:
             return true;
         case platform::ReadStatus::Missing:
@@ -46,7 +57,7 @@ bool AliasStore::Exists() const {
 
 std::string AliasStore::Bytes() const {
     std::string bytes;
-    if (platform::ReadWholeFile(Path(), bytes) != platform::ReadStatus::Ok) {
+    if (platform::ReadWholeFile(*fs_, Path(), bytes) != platform::ReadStatus::Ok) {
         throw FileError(texts::WithReadCause("Cannot open file " + Path(), Path()));
     }
     return bytes;
@@ -76,6 +87,21 @@ std::string AliasStore::Require(std::string_view name) {
     throw Refusal(texts::Say(kMissing, {Utf8(name)}));
 }
 
+std::vector<std::pair<std::string, Fields>> AliasStore::ReadAll() {
+    const CEncrpyt cipher;
+    std::vector<std::pair<std::string, Fields>> aliases = file_.ReadAllAliases();
+    for (auto& [name, values] : aliases) {
+        for (std::string& value : values) {
+            try {
+                value = cipher.Decrypt(value);
+            } catch (const ConvertError& e) {
+                throw ConvertError("KVR別名[" + Utf8(name) + "]: " + e.what());
+            }
+        }
+    }
+    return aliases;
+}
+
 Fields AliasStore::ReadStored(const std::string& alias) {
     return file_.ReadAliasFields(alias);
 }
@@ -94,13 +120,7 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
     if (auto unfit = FirstUnfitValue(values)) {
         CheckValue(*unfit, values[*unfit]);
     }
-    const CEncrpyt cipher;
-    const std::string key = KeyStamp();
-    Fields stored;
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        stored[i] = cipher.Encrypt(key, values[i]);
-    }
-    switch (file_.SaveAliasFields(alias, stored, expected)) {
+    switch (file_.SaveAliasFields(alias, Encoded(values, KeyStamp()), expected)) {
         case AliasFile::SaveResult::Saved:
             return true;
         case AliasFile::SaveResult::Changed:
@@ -113,7 +133,6 @@ bool AliasStore::WriteValues(const std::string& alias, const Fields& values,
 
 bool AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& aliases,
                            const std::vector<std::string>& deletions, const std::string* expected) {
-    const CEncrpyt cipher;
     const std::string key = KeyStamp();
     std::vector<std::pair<std::string, Fields>> stored;
     stored.reserve(aliases.size());
@@ -122,11 +141,7 @@ bool AliasStore::WriteMany(const std::vector<std::pair<std::string, Fields>>& al
         if (auto unfit = FirstUnfitValue(values)) {
             CheckValue(*unfit, values[*unfit]);
         }
-        Fields encoded;
-        for (std::size_t i = 0; i < kFields.size(); ++i) {
-            encoded[i] = cipher.Encrypt(key, values[i]);
-        }
-        stored.emplace_back(name, std::move(encoded));
+        stored.emplace_back(name, Encoded(values, key));
     }
     return file_.WriteAliases(stored, deletions, expected);
 }

@@ -41,8 +41,9 @@ class Refusal : public std::runtime_error {
 
 class AliasStore {
   public:
-    // workDir ends in the path separator.
-    explicit AliasStore(std::string workDir);
+    // workDir ends in the path separator. Tests pass a file system in memory.
+    explicit AliasStore(std::string workDir,
+                        platform::FileSystem& fs = platform::MachineFileSystem());
 
     std::string Path() const { return file_.AliasFilePath(); }
 
@@ -59,6 +60,11 @@ class AliasStore {
     std::optional<std::string> Find(std::string_view name);
     // As Find, raising a Refusal naming the alias when there is none.
     std::string Require(std::string_view name);
+
+    // Every listed alias with its four decoded values, from one read; a
+    // missing file has none. ConvertError, naming the alias, for a value that
+    // does not decode.
+    std::vector<std::pair<std::string, Fields>> ReadAll();
 
     // The four stored texts of an alias.
     Fields ReadStored(const std::string& alias);
@@ -92,6 +98,7 @@ class AliasStore {
     static void CheckValue(std::size_t field, std::string_view value);
 
   private:
+    platform::FileSystem* fs_;
     AliasFile file_;
 };
 

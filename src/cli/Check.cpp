@@ -1,16 +1,22 @@
-// The file is read twice over, as its two kinds of readers read it: by lines
-// (the editor's list and header lookup) and as a profile (the field reads of
-// the editor and the suite). Most findings are places where the two differ.
+// The file is read twice over, by its two real readers: by lines (the alias
+// list of store/AliasFile, the editor's list and header lookup) and as a
+// profile (platform/Profile.h, the field reads of the editor and the suite).
+// Most findings are places where the two differ.
 #include "cli/Check.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "cli/AliasStore.h"
 #include "cli/Text.h"
+#include "platform/Ascii.h"
 #include "platform/Errors.h"
+#include "platform/Lines.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "store/AliasFile.h"
 #include "store/AliasName.h"
 #include "store/Cencrpyt.h"
 #include "texts/Texts.h"
@@ -18,36 +24,6 @@
 namespace kvr::cli {
 
 namespace {
-
-// The profile reader hands out at most this many bytes of a value.
-constexpr std::size_t kReadLimit = 2047;
-
-std::vector<std::string_view> SplitLines(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t stop = bytes.find_first_of("\r\n", pos);
-        if (stop == std::string_view::npos) {
-            lines.push_back(bytes.substr(pos));
-            break;
-        }
-        lines.push_back(bytes.substr(pos, stop - pos));
-        pos = stop + 1;
-        if (bytes[stop] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
-            ++pos;
-        }
-    }
-    return lines;
-}
-
-std::string_view Unquote(std::string_view value) {
-    value = platform::Trim(value);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return value;
-}
 
 std::optional<std::size_t> FieldOf(std::string_view key) {
     for (std::size_t i = 0; i < kFields.size(); ++i) {
@@ -74,11 +50,14 @@ struct Section {
 class Checker {
   public:
     std::vector<Finding> Run(std::string_view bytes) {
-        const auto lines = SplitLines(bytes);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            Line(i + 1, lines[i]);
-        }
+        platform::ForEachLine(bytes, [&](const platform::TextLine& line) {
+            starts_.push_back(line.begin);
+            Line(starts_.size(), line.text);
+        });
         EndSection();
+        Values(bytes);
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
         return std::move(findings_);
     }
 
@@ -92,12 +71,11 @@ class Checker {
         if (text.empty()) {
             return;
         }
-        const bool listed = line.find('[') != line.npos && line.find(']') != line.npos;
         if (auto name = platform::ProfileSectionName(line)) {
             Header(number, line, *name);
             return;
         }
-        if (listed) {
+        if (ListedAliasName(line)) {
             Add(number, "", "not-a-header",
                 Describe(KVR_TEXT("kvrcfg check",
                                   "the editor lists \"%1\" as an alias, but this line opens no "
@@ -130,7 +108,6 @@ class Checker {
             return;
         }
         section_->seen[*field] = true;
-        Value(number, *field, Unquote(text.substr(eq + 1)));
     }
 
     // Kept out of line: inlined into Run, GCC 12 warns falsely that the
@@ -171,32 +148,65 @@ class Checker {
         }
     }
 
-    void Value(std::size_t number, std::size_t field, std::string_view stored) {
+    // The values every program reads: the profile reader's, of the first
+    // section of each name, each checked at the line it stands on.
+    void Values(std::string_view bytes) {
+        const std::vector<std::string_view> keys(kAliasFieldKeys.begin(), kAliasFieldKeys.end());
+        std::set<std::u16string> done;
+        for (const platform::ProfileSection& section : platform::ReadProfileSections(bytes, keys)) {
+            if (!done.insert(platform::FoldCase(section.name)).second) {
+                continue;
+            }
+            for (std::size_t field = 0; field < kFields.size(); ++field) {
+                if (const auto& value = section.values[field]) {
+                    const auto offset = static_cast<std::size_t>(value->data() - bytes.data());
+                    const auto line = std::upper_bound(starts_.begin(), starts_.end(), offset);
+                    Value(static_cast<std::size_t>(line - starts_.begin()),
+                          std::string(section.name), field, *value);
+                }
+            }
+        }
+    }
+
+    void Value(std::size_t number, const std::string& alias, std::size_t field,
+               std::string_view stored) {
         const std::string what = std::string(kFields[field].key) + ": ";
-        if (stored.size() > kReadLimit) {
-            Add(number, section_->name, "value-too-long",
+        if (stored.size() > kFieldReadLimit) {
+            Add(number, alias, "value-too-long",
                 what + Describe(KVR_TEXT("kvrcfg check",
                                          "the stored text has %1 characters; readers get only "
                                          "the first %2"),
-                                {std::to_string(stored.size()), std::to_string(kReadLimit)}));
-            stored = stored.substr(0, kReadLimit);
+                                {std::to_string(stored.size()), std::to_string(kFieldReadLimit)}));
+            stored = stored.substr(0, kFieldReadLimit);
+        }
+        // A length item that is not hex reads as no value at all: the field
+        // would look empty to every reader.
+        const std::string_view lengths = stored.substr(0, 4);
+        if (!stored.empty() &&
+            (lengths.size() < 4 || std::any_of(lengths.begin(), lengths.end(),
+                                               [](char c) { return platform::HexDigit(c) < 0; }))) {
+            Add(number, alias, "undecodable",
+                what + Describe(KVR_TEXT("kvrcfg check",
+                                         "does not decode (its length items are not hex: it "
+                                         "reads as empty)")));
+            return;
         }
         std::string value;
         try {
             value = CEncrpyt().Decrypt(stored);
         } catch (const ConvertError& e) {
-            Add(number, section_->name, "undecodable",
+            Add(number, alias, "undecodable",
                 what + Describe(KVR_TEXT("kvrcfg check", "does not decode (%1)"), {e.what()}));
             return;
         }
         if (!CEncrpyt::CanEncrypt(value)) {
-            Add(number, section_->name, "value-too-long",
+            Add(number, alias, "value-too-long",
                 what + Describe(KVR_TEXT("kvrcfg check", "the value has %1 bytes (at most %2)"),
                                 {std::to_string(value.size()),
                                  std::to_string(CEncrpyt::kMaxValueLength)}));
         }
         if (!IsCodePageText(value)) {
-            Add(number, section_->name, "value-not-text",
+            Add(number, alias, "value-not-text",
                 what + Describe(
                            KVR_TEXT("kvrcfg check", "the value is not valid text in code page %1"),
                            {platform::AnsiCodePage()}));
@@ -215,6 +225,7 @@ class Checker {
     std::vector<Finding> findings_;
     std::optional<Section> section_;
     std::map<std::u16string, std::size_t> headers_;
+    std::vector<std::size_t> starts_;  // where each line begins
 };
 
 }  // namespace

@@ -4,17 +4,17 @@
 #include <chrono>
 #include <filesystem>
 #include <istream>
-#include <map>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <ostream>
-#include <set>
 
 #include "cli/AliasStore.h"
 #include "cli/Apply.h"
 #include "cli/Check.h"
+#include "cli/CommandLine.h"
 #include "cli/Explanation.h"
+#include "cli/ImportExport.h"
 #include "cli/Recode.h"
+#include "cli/Session.h"
 #include "cli/TestAll.h"
 #include "cli/Text.h"
 #include "dbtest/ConnectionOpener.h"
@@ -38,156 +38,6 @@ namespace kvr::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-constexpr std::string_view kMask = "*****";
-
-class UsageError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// ---- Command line -----------------------------------------------------------
-
-struct CommandSyntax {
-    std::string_view name;
-    std::size_t arguments;  // positional arguments, exactly
-    std::set<std::string_view> flags;
-    std::set<std::string_view> valued;
-};
-
-const std::vector<CommandSyntax>& Commands() {
-    static const std::vector<CommandSyntax> commands = {
-        {"list", 0, {"--json"}, {}},
-        {"show", 1, {"--json", "--reveal"}, {}},
-        {"add", 1, {}, {}},
-        {"set", 1, {"--password-stdin", "--password-prompt"}, {"--database", "--server", "--user"}},
-        {"rename", 2, {}, {}},
-        {"delete", 1, {}, {}},
-        {"test", 1, {"--json", "--all"}, {"--timeout", "--jobs"}},
-        {"check", 0, {"--json"}, {}},
-        {"export", 0, {"--reveal"}, {}},
-        {"import", 1, {"--replace"}, {}},
-        {"publish", 0, {}, {}},
-        {"apply", 1, {"--check", "--diff", "--prune", "--json"}, {}},
-        {"recode", 0, {"--check"}, {"--to", "--from"}},
-    };
-    return commands;
-}
-
-struct Invocation {
-    std::string dir;
-    std::string registry;
-    const CommandSyntax* command = nullptr;
-    std::vector<std::string> arguments;
-    std::set<std::string> flags;
-    std::map<std::string, std::string> values;
-    bool help = false;
-    bool version = false;
-
-    bool Has(std::string_view flag) const { return flags.count(std::string(flag)) != 0; }
-    const std::string* Value(std::string_view option) const {
-        auto it = values.find(std::string(option));
-        return it == values.end() ? nullptr : &it->second;
-    }
-};
-
-Invocation Parse(const std::vector<std::string>& args) {
-    Invocation call;
-    std::vector<std::string> options;  // the command's own, checked once it is known
-    std::vector<std::string> optionValues;
-    bool optionsEnd = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
-            if (call.command == nullptr && !call.help && !call.version) {
-                for (const CommandSyntax& syntax : Commands()) {
-                    if (syntax.name == arg) {
-                        call.command = &syntax;
-                    }
-                }
-                if (call.command == nullptr) {
-                    throw UsageError("unknown command '" + arg + "'");
-                }
-            } else {
-                call.arguments.push_back(arg);
-            }
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnd = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            call.help = true;
-            continue;
-        }
-        if (arg == "--version") {
-            call.version = true;
-            continue;
-        }
-        std::optional<std::string> inlineValue;
-        if (auto eq = arg.find('='); eq != std::string::npos) {
-            inlineValue = arg.substr(eq + 1);
-            arg.resize(eq);
-        }
-        auto takeValue = [&]() {
-            if (inlineValue) {
-                return *inlineValue;
-            }
-            if (i + 1 >= args.size()) {
-                throw UsageError(arg + " needs a value");
-            }
-            return args[++i];
-        };
-        if (arg == "--dir") {
-            call.dir = takeValue();
-            if (call.dir.empty()) {
-                throw UsageError("--dir needs a folder");
-            }
-            continue;
-        }
-        if (arg == "--registry") {
-            call.registry = takeValue();
-            continue;
-        }
-        // The command's options may come before or after its arguments; the
-        // command decides which take a value.
-        const CommandSyntax* syntax = call.command;
-        bool valued = syntax != nullptr && syntax->valued.count(arg) != 0;
-        bool flag = syntax != nullptr && syntax->flags.count(arg) != 0;
-        if (valued) {
-            call.values[arg] = takeValue();
-        } else if (flag && !inlineValue) {
-            call.flags.insert(arg);
-        } else if (syntax == nullptr) {
-            throw UsageError("option " + arg + " before the command");
-        } else {
-            throw UsageError("unknown option " + arg + " for '" + std::string(syntax->name) + "'");
-        }
-    }
-    if (call.help || call.version) {
-        return call;
-    }
-    if (call.command == nullptr) {
-        throw UsageError("no command given");
-    }
-    // `test --all` takes no alias name.
-    if (call.command->name == "test" && call.Has("--all")) {
-        if (!call.arguments.empty()) {
-            throw UsageError("'test --all' takes no alias name");
-        }
-        return call;
-    }
-    if (call.arguments.size() != call.command->arguments) {
-        throw UsageError("'" + std::string(call.command->name) + "' takes " +
-                         std::to_string(call.command->arguments) + " argument" +
-                         (call.command->arguments == 1 ? "" : "s") + ", " +
-                         std::to_string(call.arguments.size()) + " given");
-    }
-    return call;
-}
-
 // The work directory, absolute and ending in the path separator.
 std::string WorkDirectory(const std::string& dir) {
     if (dir.empty()) {
@@ -198,6 +48,11 @@ std::string WorkDirectory(const std::string& dir) {
     if (error) {
         throw FileError("Cannot open folder " + dir);
     }
+    // A typo must not read as an empty alias file: list and export would
+    // answer with nothing, as if that were all.
+    if (!std::filesystem::is_directory(path, error)) {
+        throw FileError("Cannot open folder " + dir);
+    }
     std::string text = path.lexically_normal().string();
     while (text.size() > 1 && text.back() == platform::PathSeparator()) {
         text.pop_back();
@@ -205,47 +60,12 @@ std::string WorkDirectory(const std::string& dir) {
     return text + platform::PathSeparator();
 }
 
-// ---- Output -----------------------------------------------------------------
-
-std::string Trimmed(std::string_view text) {
-    return std::string(platform::Trim(text));
-}
-
-// A message on standard error.
-void Tell(Io& io, const std::string& utf8) {
-    io.err << Message("kvrcfg: " + utf8) << '\n';
-}
-
-void PrintJson(Io& io, const Json& json) {
-    io.out << json.dump(2) << '\n';
-}
-
-std::string Masked(std::string_view password, bool reveal) {
-    return reveal || password.empty() ? std::string(password) : std::string(kMask);
-}
-
-// The alias's decoded fields; a value that does not decode names its alias.
-Fields Values(AliasStore& store, const std::string& alias) {
-    try {
-        return store.ReadValues(alias);
-    } catch (const ConvertError& e) {
-        throw ConvertError("KVR別名[" + Utf8(alias) + "]: " + e.what());
-    }
-}
-
-Json AliasJson(const std::string& alias, const Fields& values, bool reveal) {
-    Json json;
-    json["name"] = TextToJson(alias);
-    for (std::size_t i = 0; i < kFields.size(); ++i) {
-        json[kFields[i].jsonName] =
-            TextToJson(i == kPasswordField ? Masked(values[i], reveal) : values[i]);
-    }
-    return json;
-}
-
 // ---- Commands ---------------------------------------------------------------
 
-int List(AliasStore& store, const Invocation& call, Io& io) {
+int List(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    Io& io = session.io;
     const std::vector<std::string> names = store.Names();
     if (call.Has("--json")) {
         Json json = Json::array();
@@ -261,9 +81,12 @@ int List(AliasStore& store, const Invocation& call, Io& io) {
     return kDone;
 }
 
-int Show(AliasStore& store, const Invocation& call, Io& io) {
-    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
-    const Fields values = Values(store, alias);
+int Show(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    Io& io = session.io;
+    const std::string alias = store.Require(NameArgument(call, 0));
+    const Fields values = AliasValues(store, alias);
     const bool reveal = call.Has("--reveal");
     if (call.Has("--json")) {
         PrintJson(io, AliasJson(alias, values, reveal));
@@ -279,8 +102,10 @@ int Show(AliasStore& store, const Invocation& call, Io& io) {
     return kDone;
 }
 
-int Add(AliasStore& store, const Invocation& call, Io&) {
-    store.Add(Trimmed(FromTerminal(call.arguments[0], "the alias name")));
+int Add(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    store.Add(NameArgument(call, 0));
     return kDone;
 }
 
@@ -302,7 +127,10 @@ std::string ReadPassword(const Invocation& call, Io& io) {
     return FromTerminal(*typed, "the password");
 }
 
-int Set(AliasStore& store, const Invocation& call, Io& io) {
+int Set(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    Io& io = session.io;
     if (call.Has("--password-stdin") && call.Has("--password-prompt")) {
         throw UsageError("--password-stdin and --password-prompt exclude each other");
     }
@@ -323,7 +151,7 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
             AliasStore::CheckValue(i, *given[i]);
         }
     }
-    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
+    const std::string alias = store.Require(NameArgument(call, 0));
     // Fields not given keep their values; only they need to decode. The write
     // goes through only while the stored texts are still those read, so sets
     // of other fields running at the same time are never lost: read again.
@@ -352,21 +180,28 @@ int Set(AliasStore& store, const Invocation& call, Io& io) {
         texts::Say(KVR_TEXT("kvrcfg", "Other programs keep changing %1."), {store.Path()}));
 }
 
-int Rename(AliasStore& store, const Invocation& call, Io&) {
-    const std::string oldName = store.Require(FromTerminal(call.arguments[0], "the alias name"));
-    const std::string newName = Trimmed(FromTerminal(call.arguments[1], "the new name"));
+int Rename(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    const std::string oldName = store.Require(NameArgument(call, 0));
+    const std::string newName = NameArgument(call, 1, "the new name");
     if (newName != oldName) {
         store.Rename(oldName, newName);
     }
     return kDone;
 }
 
-int Delete(AliasStore& store, const Invocation& call, Io&) {
-    store.Delete(store.Require(FromTerminal(call.arguments[0], "the alias name")));
+int Delete(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    store.Delete(store.Require(NameArgument(call, 0)));
     return kDone;
 }
 
-int Test(AliasStore& store, const Invocation& call, Io& io) {
+int Test(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    Io& io = session.io;
     std::string timeout;
     if (const std::string* value = call.Value("--timeout")) {
         bool digits = !value->empty() && value->size() <= 5 &&
@@ -376,8 +211,8 @@ int Test(AliasStore& store, const Invocation& call, Io& io) {
         }
         timeout = std::to_string(std::stoi(*value));
     }
-    const std::string alias = store.Require(FromTerminal(call.arguments[0], "the alias name"));
-    const Fields values = Values(store, alias);
+    const std::string alias = store.Require(NameArgument(call, 0));
+    const Fields values = AliasValues(store, alias);
     std::string connectionString =
         BuildConnectionString(Utf8(values[1]), Utf8(values[2]), Utf8(values[3]), Utf8(values[0]));
     if (!timeout.empty()) {
@@ -419,7 +254,10 @@ int Test(AliasStore& store, const Invocation& call, Io& io) {
     return outcome.succeeded ? kDone : kNegative;
 }
 
-int CheckCommand(AliasStore& store, const Invocation& call, Io& io) {
+int CheckCommand(Session& session) {
+    AliasStore& store = session.store;
+    const Invocation& call = session.call;
+    Io& io = session.io;
     const std::vector<Finding> findings = CheckAliasFile(store.Bytes());
     if (call.Has("--json")) {
         Json json = Json::array();
@@ -442,149 +280,7 @@ int CheckCommand(AliasStore& store, const Invocation& call, Io& io) {
     return findings.empty() ? kDone : kNegative;
 }
 
-int Export(AliasStore& store, const Invocation& call, Io& io) {
-    const bool reveal = call.Has("--reveal");
-    Json aliases = Json::array();
-    std::set<std::u16string> seen;
-    for (const std::string& name : store.Names()) {
-        // A repeated header reads the first section's fields: one entry.
-        if (!seen.insert(platform::FoldCase(name)).second) {
-            Tell(io, texts::Say(KVR_TEXT("kvrcfg", "Alias [%1] is repeated; it was exported once."),
-                                {Utf8(name)}));
-            continue;
-        }
-        aliases.push_back(AliasJson(name, Values(store, name), reveal));
-    }
-    Json json;
-    json["kvrcfg"] = 1;
-    json["codePage"] = platform::AnsiCodePage();
-    json["passwords"] = reveal ? "revealed" : "masked";
-    json["aliases"] = std::move(aliases);
-    PrintJson(io, json);
-    return kDone;
-}
-
-struct Imported {
-    std::string name;
-    Fields values;
-    bool maskedPassword = false;
-};
-
-// With keepMasked, a masked password is taken (maskedPassword) instead of
-// refused.
-std::vector<Imported> ReadImport(const std::string& file, Io& io, bool keepMasked = false) {
-    std::string bytes;
-    if (file == "-") {
-        bytes.assign(std::istreambuf_iterator<char>(io.in), std::istreambuf_iterator<char>());
-    } else if (platform::ReadWholeFile(file, bytes) != platform::ReadStatus::Ok) {
-        throw FileError("Cannot open file " + file);
-    }
-    Json json;
-    try {
-        json = Json::parse(bytes);
-    } catch (const Json::parse_error& e) {
-        throw FileError(file + " is not JSON: " + e.what());
-    }
-    bool masked = false;
-    const Json* list = &json;
-    if (json.is_object()) {
-        masked = json.value("passwords", "") == "masked";
-        if (!json.contains("aliases")) {
-            throw Refusal(file + ": no \"aliases\"");
-        }
-        list = &json["aliases"];
-    }
-    if (!list->is_array()) {
-        throw Refusal(file + ": the aliases must be a JSON array");
-    }
-    std::vector<Imported> result;
-    std::map<std::u16string, std::string> names;
-    for (const Json& entry : *list) {
-        const std::string where = file + ": alias " + std::to_string(result.size() + 1);
-        if (!entry.is_object() || !entry.contains("name")) {
-            throw Refusal(where + ": expected an object with a \"name\"");
-        }
-        Imported alias;
-        alias.name = TextFromJson(entry["name"], where + " name");
-        AliasStore::CheckName(alias.name);
-        const std::string label = file + ": KVR別名[" + Utf8(alias.name) + "]";
-        if (!names.emplace(platform::FoldCase(alias.name), alias.name).second) {
-            throw Refusal(label + " appears twice");
-        }
-        for (const auto& [member, value] : entry.items()) {
-            bool known = member == "name";
-            for (const FieldInfo& field : kFields) {
-                known = known || member == field.jsonName;
-            }
-            if (!known) {
-                throw Refusal(label + ": unknown member \"" + member + "\"");
-            }
-        }
-        for (std::size_t i = 0; i < kFields.size(); ++i) {
-            if (entry.contains(kFields[i].jsonName)) {
-                alias.values[i] =
-                    TextFromJson(entry[kFields[i].jsonName], label + " " + kFields[i].jsonName);
-            }
-            AliasStore::CheckValue(i, alias.values[i]);
-        }
-        const std::string& password = alias.values[kPasswordField];
-        if (!password.empty() && (masked || password == kMask) && keepMasked) {
-            alias.maskedPassword = true;
-        } else if (!password.empty() && (masked || password == kMask)) {
-            throw Refusal(label + ": the password is masked; export with --reveal to import");
-        }
-        result.push_back(std::move(alias));
-    }
-    return result;
-}
-
-int Import(AliasStore& store, const Invocation& call, Io& io) {
-    // Everything is read and checked before the first write.
-    const std::vector<Imported> aliases = ReadImport(call.arguments[0], io);
-    const bool replace = call.Has("--replace");
-    int added = 0;
-    int replaced = 0;
-    int kept = 0;
-    std::vector<std::pair<std::string, Fields>> writes;
-    // The names already there, as Find finds them (the first of a spelling).
-    std::map<std::u16string, std::string> present;
-    for (std::string& name : store.Names()) {
-        present.emplace(platform::FoldCase(name), std::move(name));
-    }
-    for (const Imported& alias : aliases) {
-        auto found = present.find(platform::FoldCase(alias.name));
-        if (found != present.end()) {
-            const std::string* existing = &found->second;
-            if (!replace) {
-                Tell(io, texts::Say(KVR_TEXT("kvrcfg",
-                                             "Alias [%1] exists already and was left alone "
-                                             "(--replace overwrites it)."),
-                                    {Utf8(*existing)}));
-                ++kept;
-                continue;
-            }
-            writes.emplace_back(*existing, alias.values);
-            ++replaced;
-            continue;
-        }
-        writes.emplace_back(alias.name, alias.values);
-        ++added;
-    }
-    if (!writes.empty()) {
-        store.WriteMany(writes);
-    }
-    Tell(io, texts::Say(KVR_TEXT("kvrcfg", "%1 added, %2 replaced, %3 left alone."),
-                        {std::to_string(added), std::to_string(replaced), std::to_string(kept)}));
-    return kDone;
-}
-
 // The registry --registry names (a file), else the machine's own.
-struct RegistryChoice {
-    std::unique_ptr<platform::Registry> registry;
-    std::string name;  // for messages
-    std::string file;  // the file of --registry; empty for the machine's
-};
-
 RegistryChoice ChooseRegistry(const std::string& file) {
     if (file.empty()) {
         return {platform::MachineRegistry(),
@@ -594,11 +290,9 @@ RegistryChoice ChooseRegistry(const std::string& file) {
     return {std::make_unique<platform::FileRegistry>(file), file, file};
 }
 
-int Publish(const std::string& workDir, const RegistryChoice& choice) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::path(workDir), error)) {
-        throw FileError("Cannot open folder " + workDir);
-    }
+int Publish(Session& session) {
+    const std::string& workDir = session.workDir;
+    const RegistryChoice& choice = session.registry;
     const platform::Registry& registry = *choice.registry;
     PublishMachineSettings(workDir, registry);
     // The publication itself reports nothing: read the value back.
@@ -667,6 +361,27 @@ RecodeOptions RecodeOptionsOf(const Invocation& call) {
     return options;
 }
 
+int TestCommand(Session& session) {
+    const Invocation& call = session.call;
+    if (!call.Has("--all")) {
+        if (call.Value("--jobs") != nullptr) {
+            throw UsageError("--jobs goes with --all");
+        }
+        return Test(session);
+    }
+    return TestAll(session.store, TestAllOptionsOf(call), session.io);
+}
+
+int ApplyCommand(Session& session) {
+    return Apply(session.store,
+                 Declared(ReadAliasesFrom(session.call.arguments[0], session.io, true)),
+                 ApplyOptionsOf(session.call), session.io);
+}
+
+int RecodeCommand(Session& session) {
+    return Recode(session.store, RecodeOptionsOf(session.call), session.io);
+}
+
 std::string Sentence(std::string message) {
     // A sentence our texts end in Chinese has its own full stop.
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.' &&
@@ -677,6 +392,31 @@ std::string Sentence(std::string message) {
 }
 
 }  // namespace
+
+// One row a command: its name, positional arguments, flags, options that take
+// a value, and the function that runs it.
+const std::vector<Command>& CommandTable() {
+    static const std::vector<Command> table = {
+        {"list", 0, {"--json"}, {}, List},
+        {"show", 1, {"--json", "--reveal"}, {}, Show},
+        {"add", 1, {}, {}, Add},
+        {"set",
+         1,
+         {"--password-stdin", "--password-prompt"},
+         {"--database", "--server", "--user"},
+         Set},
+        {"rename", 2, {}, {}, Rename},
+        {"delete", 1, {}, {}, Delete},
+        {"test", 1, {"--json", "--all"}, {"--timeout", "--jobs"}, TestCommand},
+        {"check", 0, {"--json"}, {}, CheckCommand},
+        {"export", 0, {"--reveal"}, {}, Export},
+        {"import", 1, {"--replace"}, {}, Import},
+        {"publish", 0, {}, {}, Publish},
+        {"apply", 1, {"--check", "--diff", "--prune", "--json"}, {}, ApplyCommand},
+        {"recode", 0, {"--check"}, {"--to", "--from"}, RecodeCommand},
+    };
+    return table;
+}
 
 std::string HelpText() {
     return R"(Usage: kvrcfg [--dir DIR] COMMAND [ARGUMENTS]
@@ -743,7 +483,11 @@ Examples:
 
 int Run(const std::vector<std::string>& args, Io& io) {
     try {
-        Invocation call = Parse(args);
+        const ParsedLine parsed = ParseCommandLine(args, CommandTable());
+        if (!parsed.error.empty()) {
+            throw UsageError(parsed.error);
+        }
+        const Invocation& call = parsed.call;
         if (call.help) {
             io.out << HelpText();
             return kDone;
@@ -765,37 +509,8 @@ int Run(const std::vector<std::string>& args, Io& io) {
         }
         SetTerminalIsAnsi(platform::TerminalIsAnsi());
         AliasStore store(workDir);
-        const std::string_view name = call.command->name;
-        if (name == "list")
-            return List(store, call, io);
-        if (name == "show")
-            return Show(store, call, io);
-        if (name == "add")
-            return Add(store, call, io);
-        if (name == "set")
-            return Set(store, call, io);
-        if (name == "rename")
-            return Rename(store, call, io);
-        if (name == "delete")
-            return Delete(store, call, io);
-        if (name == "test" && !call.Has("--all") && call.Value("--jobs") != nullptr)
-            throw UsageError("--jobs goes with --all");
-        if (name == "test" && call.Has("--all"))
-            return TestAll(store, TestAllOptionsOf(call), io);
-        if (name == "test")
-            return Test(store, call, io);
-        if (name == "apply")
-            return Apply(store, Declared(ReadImport(call.arguments[0], io, true)),
-                         ApplyOptionsOf(call), io);
-        if (name == "recode")
-            return Recode(store, RecodeOptionsOf(call), io);
-        if (name == "check")
-            return CheckCommand(store, call, io);
-        if (name == "export")
-            return Export(store, call, io);
-        if (name == "import")
-            return Import(store, call, io);
-        return Publish(workDir, registry);
+        Session session{store, call, io, workDir, registry};
+        return call.command->run(session);
     } catch (const UsageError& e) {
         Tell(io, std::string(e.what()) + " (see kvrcfg --help)");
         return kUsage;

@@ -23,6 +23,10 @@ struct Io {
     std::function<std::optional<std::string>(std::string_view prompt)> readSecret;
 };
 
+struct Command;
+// The commands kvrcfg knows, each with its syntax and its function.
+const std::vector<Command>& CommandTable();
+
 // Runs the command line (without the program's name) and returns the exit status.
 int Run(const std::vector<std::string>& args, Io& io);
 

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/AliasStore.h"
+#include "platform/Ascii.h"
 #include "platform/Console.h"
 #include "platform/Text.h"
 #include "texts/Texts.h"
@@ -93,23 +94,6 @@ nlohmann::ordered_json TextToJson(std::string_view ansi) {
     return nlohmann::ordered_json{{"hex", hex}};
 }
 
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
-
 std::string TextFromJson(const nlohmann::ordered_json& value, std::string_view what) {
     if (value.is_string()) {
         std::string lost;
@@ -123,8 +107,8 @@ std::string TextFromJson(const nlohmann::ordered_json& value, std::string_view w
         const std::string& hex = value["hex"].get_ref<const std::string&>();
         std::string bytes;
         for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-            int high = HexDigit(hex[i]);
-            int low = HexDigit(hex[i + 1]);
+            int high = platform::HexDigit(hex[i]);
+            int low = platform::HexDigit(hex[i + 1]);
             if (high < 0 || low < 0) {
                 break;
             }

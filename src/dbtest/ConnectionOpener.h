@@ -1,7 +1,8 @@
 #pragma once
 // One open and close of a SQL Server connection, as the connection string
-// asks: FreeTDS on Linux (FreeTdsOpener.cpp), ADO on Windows (AdoOpener.cpp);
-// CMake builds one of them. Texts are UTF-8.
+// asks: FreeTDS on Linux (freetds/), ADO on Windows (ado/); CMake builds one
+// of them as a library of its own, which only the programs link. Texts are
+// UTF-8.
 #include <functional>
 #include <string>
 

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "dbtest/ConnectionString.h"
+#include "platform/Ascii.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "texts/Messages.h"
@@ -14,20 +15,11 @@
 namespace kvr {
 namespace {
 
+using platform::AsciiLower;
 using platform::Trim;
 
 bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
-}
-
-std::string AsciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 bool NeedsQuotes(std::string_view value) {

@@ -29,12 +29,6 @@ class ProfileError : public Error {
     using Error::Error;
 };
 
-// "List index out of bounds (%d)"
-class ListError : public Error {
-  public:
-    using Error::Error;
-};
-
 // "Invalid data type for '%s'"
 class RegistryError : public Error {
   public:

@@ -1,37 +1,18 @@
 #pragma once
-// Private-profile ("INI") files, shaped like the Windows functions of the same
-// names and behaving as they do for everything the program relies on.
+// Private-profile ("INI") files over their bytes in memory, read and written
+// as the Windows profile functions read and write them for everything the
+// program relies on. The disk side is platform::EditFile's.
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/Files.h"
-
 namespace kvr::platform {
 
-// Copies the value of key in section (or defaultValue when the file, the
-// section or the key is missing) into buffer, cut at size - 1 bytes and NUL
-// terminated. Returns the number of bytes copied, without the NUL.
-std::uint32_t GetPrivateProfileString(std::string_view section, std::string_view key,
-                                      std::string_view defaultValue, char* buffer,
-                                      std::uint32_t size, const std::string& file);
-
-// Sets key in section to value, creating the file, section or key as needed.
-// Returns false when the file cannot be read or rewritten; the file is then
-// left as it was.
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::string& file);
-// The same through the given file system (tests pass one that fails).
-bool WritePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::string& file, FileSystem& fs);
-
-// The same, over the bytes of a file in memory. Lines end in CR, LF or CR LF.
-// Section and key names match ignoring letter case and surrounding blanks; the
-// first section of a name is the one used. A key line is "key=value"; the
-// value read has its surrounding blanks and one pair of enclosing quotes
+// Lines end in CR, LF or CR LF (platform/Lines.h). Section and key names match ignoring letter case
+// and surrounding blanks; the first section of a name is the one used. A key line is "key=value";
+// the value read has its surrounding blanks and one pair of enclosing quotes
 // (" or ') removed.
 
 // The section name a line opens ("[name]", blanks allowed around the line and
@@ -47,6 +28,16 @@ std::optional<std::string_view> ReadProfileValue(std::string_view file, std::str
 // ReadProfileValue gives for it.
 std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
     std::string_view file, std::string_view section, const std::vector<std::string_view>& keys);
+
+// Every section of the file, repeated ones included, in file order, each with
+// the values of the keys as ReadProfileValues gives them for its own lines:
+// one pass over the file, for reading all sections at once.
+struct ProfileSection {
+    std::string_view name;
+    std::vector<std::optional<std::string_view>> values;
+};
+std::vector<ProfileSection> ReadProfileSections(std::string_view file,
+                                                const std::vector<std::string_view>& keys);
 
 // The file's bytes with key in section set to value. A key present keeps its
 // line; a new key goes right after the last non-blank line of the section; a

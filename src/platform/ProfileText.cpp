@@ -1,6 +1,7 @@
 // Private-profile files parsed and edited as bytes in memory. The disk side is
 // in the backend; the line rules here are shared with the alias file, which
 // must agree with us on where a section ends.
+#include "platform/Lines.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -8,32 +9,7 @@ namespace kvr::platform {
 
 namespace {
 
-struct Line {
-    std::string_view text;  // without its end
-    size_t begin = 0;       // offset of the line in the file
-    size_t next = 0;        // offset just past its end (CR, LF or CR LF)
-    bool ended = false;     // whether it has an end at all
-};
-
-// The line that starts at begin.
-Line LineAt(std::string_view file, size_t begin) {
-    size_t stop = begin;
-    while (stop < file.size() && file[stop] != '\r' && file[stop] != '\n') {
-        ++stop;
-    }
-    Line line;
-    line.begin = begin;
-    line.text = file.substr(begin, stop - begin);
-    line.next = stop;
-    if (stop < file.size()) {
-        line.ended = true;
-        ++line.next;
-        if (file[stop] == '\r' && line.next < file.size() && file[line.next] == '\n') {
-            ++line.next;
-        }
-    }
-    return line;
-}
+using Line = TextLine;
 
 // The first header line of the section, or nothing. A header's first
 // non-blank byte is "[", never a trail byte, so the search jumps from one "["
@@ -84,6 +60,27 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
+// The one walk over a section's lines, for single and whole reads alike:
+// calls visit(line, text) for each non-blank line after the header that ends
+// at `from` (text is the line without surrounding blanks), up to the next
+// header, while visit returns true. Returns the offset where it stopped: the
+// next header's line, or the end of the file.
+template <typename Visit>
+size_t WalkSection(std::string_view file, size_t from, Visit visit) {
+    size_t pos = from;
+    while (pos < file.size()) {
+        const Line line = LineAt(file, pos);
+        const std::string_view text = Trim(line.text);
+        if (!text.empty()) {
+            if (ProfileSectionName(text) || !visit(line, text)) {
+                return pos;
+            }
+        }
+        pos = line.next;
+    }
+    return pos;
+}
+
 // Where a section and a key were found, as offsets into the file.
 struct Place {
     bool sectionFound = false;
@@ -105,16 +102,7 @@ Place Find(std::string_view file, std::string_view section, std::string_view key
     place.afterLastEntry = header->next;
     place.lastEntryEnded = header->ended;
     const IgnoreCaseText wantedKey(Trim(key));
-    for (size_t pos = header->next; pos < file.size();) {
-        Line line = LineAt(file, pos);
-        pos = line.next;
-        std::string_view text = Trim(line.text);
-        if (text.empty()) {
-            continue;
-        }
-        if (ProfileSectionName(text)) {
-            break;
-        }
+    WalkSection(file, header->next, [&](const Line& line, std::string_view text) {
         place.afterLastEntry = line.next;
         place.lastEntryEnded = line.ended;
         size_t eq = text.find('=');
@@ -125,9 +113,51 @@ Place Find(std::string_view file, std::string_view section, std::string_view key
             place.keyName = Trim(text.substr(0, eq));
             place.value = text.substr(eq + 1);
         }
-    }
+        return true;
+    });
     return place;
 }
+
+// The values of some keys in a section, gathered line by line as the walk
+// passes them: the first line of each key counts. The keys are folded once,
+// for however many sections are read.
+class KeyValues {
+  public:
+    explicit KeyValues(const std::vector<std::string_view>& keys) {
+        wanted_.reserve(keys.size());
+        for (std::string_view key : keys) {
+            wanted_.emplace_back(Trim(key));
+        }
+    }
+
+    // Starts a section.
+    void Clear() {
+        values_.assign(wanted_.size(), std::nullopt);
+        missing_ = wanted_.size();
+    }
+
+    // Takes one non-blank line of the section; false once every key has its value.
+    bool Take(std::string_view text) {
+        size_t eq = text.find('=');
+        if (eq != std::string_view::npos) {
+            std::string_view name = Trim(text.substr(0, eq));
+            for (size_t i = 0; i < wanted_.size(); ++i) {
+                if (!values_[i] && wanted_[i].Matches(name)) {
+                    values_[i] = Unquote(text.substr(eq + 1));
+                    --missing_;
+                }
+            }
+        }
+        return missing_ > 0;
+    }
+
+    std::vector<std::optional<std::string_view>> Values() { return std::move(values_); }
+
+  private:
+    std::vector<IgnoreCaseText> wanted_;
+    std::vector<std::optional<std::string_view>> values_;
+    size_t missing_ = 0;
+};
 
 }  // namespace
 
@@ -162,37 +192,34 @@ std::optional<std::vector<std::optional<std::string_view>>> ReadProfileValues(
     if (!header) {
         return std::nullopt;
     }
-    std::vector<IgnoreCaseText> wanted;
-    wanted.reserve(keys.size());
-    for (std::string_view key : keys) {
-        wanted.emplace_back(Trim(key));
+    KeyValues values(keys);
+    values.Clear();
+    if (!keys.empty()) {
+        WalkSection(file, header->next,
+                    [&](const Line&, std::string_view text) { return values.Take(text); });
     }
-    std::vector<std::optional<std::string_view>> values(keys.size());
-    size_t missing = keys.size();
-    // The same lines Find looks at, the first line of each key counting.
-    for (size_t pos = header->next; pos < file.size() && missing > 0;) {
-        Line line = LineAt(file, pos);
-        pos = line.next;
-        std::string_view text = Trim(line.text);
-        if (text.empty()) {
+    return values.Values();
+}
+
+std::vector<ProfileSection> ReadProfileSections(std::string_view file,
+                                                const std::vector<std::string_view>& keys) {
+    std::vector<ProfileSection> sections;
+    KeyValues values(keys);
+    for (size_t pos = 0; pos < file.size();) {
+        const Line line = LineAt(file, pos);
+        auto name = ProfileSectionName(line.text);
+        if (!name) {
+            pos = line.next;
             continue;
         }
-        if (ProfileSectionName(text)) {
-            break;
-        }
-        size_t eq = text.find('=');
-        if (eq == std::string_view::npos) {
-            continue;
-        }
-        std::string_view name = Trim(text.substr(0, eq));
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (!values[i] && wanted[i].Matches(name)) {
-                values[i] = Unquote(text.substr(eq + 1));
-                --missing;
-            }
-        }
+        values.Clear();
+        pos = WalkSection(file, line.next, [&](const Line&, std::string_view text) {
+            values.Take(text);
+            return true;
+        });
+        sections.push_back({*name, values.Values()});
     }
-    return values;
+    return sections;
 }
 
 std::optional<ProfileSplice> ProfileValueSplice(std::string_view file, std::string_view section,

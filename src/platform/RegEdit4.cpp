@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+#include "platform/Ascii.h"
+
 namespace kvr::platform {
 
 namespace {
@@ -19,16 +21,12 @@ constexpr std::string_view kSignature = "REGEDIT4";
 // Hex lines are wrapped before they pass this column, as the registry editor does.
 constexpr std::size_t kHexWrapColumn = 76;
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualsAscii(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
             return false;
         }
     }
@@ -47,17 +45,6 @@ std::string_view TrimSpaces(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 // Up to maxDigits hex digits, nothing else.

@@ -69,11 +69,9 @@ class IgnoreCaseText {
 
 // Pins the collation locale ("zh_TW", "en_US"); empty goes back to the user's.
 void SetCollationLocale(std::string_view locale);
-// Order of two ANSI texts for lists shown to the user: locale-aware, letter
-// case counts ("a" < "A" < "b" < "B"). Negative, zero or positive.
-int CompareLocale(std::string_view a, std::string_view b);
-// A key whose plain byte order is CompareLocale's order for the same text, for
-// sorting many texts with one collation step each. Takes the decoded text.
+// A key whose plain byte order is the order of texts in lists shown to the
+// user: locale-aware, letter case counts ("a" < "A" < "b" < "B"). Takes the
+// decoded text.
 std::string CollationKey(std::u16string_view text);
 
 // Whether the last character of an ANSI text is the single-byte character c

@@ -1,17 +1,9 @@
 #include <algorithm>
 
+#include "platform/Ascii.h"
 #include "platform/Text.h"
 
 namespace kvr::platform {
-
-namespace {
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
 
 IgnoreCaseText::IgnoreCaseText(std::string_view text)
     : text_(text), folded_(FoldCase(text)), ascii_(IsAscii(text)) {}
@@ -29,7 +21,6 @@ bool IgnoreCaseText::DiffersAtStart(std::string_view start) const {
     // In the code pages the program runs under an ASCII byte is a character
     // of its own, and its folding is one ASCII character: a difference here
     // is a difference of the folded texts.
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
     const size_t n = std::min(start.size(), text_.size());
     for (size_t i = 0; i < n; ++i) {
         auto a = static_cast<unsigned char>(text_[i]);
@@ -37,7 +28,7 @@ bool IgnoreCaseText::DiffersAtStart(std::string_view start) const {
         if (a >= 0x80 || b >= 0x80 || b == '\r' || b == '\n' || b == ']') {
             return false;
         }
-        if (lower(a) != lower(b)) {
+        if (AsciiLower(static_cast<char>(a)) != AsciiLower(static_cast<char>(b))) {
             return true;
         }
     }

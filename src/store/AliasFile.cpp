@@ -7,9 +7,11 @@
 
 #include <set>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/Errors.h"
+#include "platform/Lines.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "store/AliasName.h"
@@ -22,10 +24,6 @@ namespace {
 
 using platform::EditStatus;
 using platform::ReadStatus;
-
-// A field read gives at most this many bytes, as the profile functions do
-// with the 2048-byte buffer the file's other readers use.
-constexpr std::size_t kFieldReadLimit = 2047;
 
 std::string FieldText(std::optional<std::string_view> value) {
     return value ? std::string(value->substr(0, kFieldReadLimit)) : std::string();
@@ -60,39 +58,14 @@ std::optional<std::string> WithFields(std::string_view file, const std::string& 
     return bytes;
 }
 
-// Where the line starting at pos ends: its CR or LF, or the end of the bytes.
-size_t EndOfLine(std::string_view bytes, size_t pos) {
-    while (pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n') {
-        ++pos;
-    }
-    return pos;
-}
-
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
-// Calls visit(line) for each line of the bytes, in order.
-template <typename Visit>
-void ForEachLine(std::string_view bytes, Visit visit) {
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        size_t stop = EndOfLine(bytes, pos);
-        if (stop == bytes.size()) {
-            visit(bytes.substr(pos));
-            return;
-        }
-        visit(bytes.substr(pos, stop - pos));
-        pos = stop + 1;
-        if (bytes[stop] == '\r' && pos < bytes.size() && bytes[pos] == '\n') {
-            ++pos;
-        }
-    }
-}
-
 std::vector<std::string> SplitLines(std::string_view bytes) {
     std::vector<std::string> lines;
-    ForEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    platform::ForEachLine(bytes,
+                          [&](const platform::TextLine& line) { lines.emplace_back(line.text); });
     return lines;
 }
 
@@ -160,9 +133,7 @@ bool EraseSection(std::vector<std::string>& lines, const std::string& name) {
 
 // The names ListAliases gives for the file's bytes.
 std::vector<std::string> NamesOf(std::string_view bytes) {
-    // Any line holding both brackets, wherever they are, lists the bytes
-    // between its first and last byte: the file's readers rely on this. Only
-    // lines with a "[" matter, so the scan jumps from one to the next.
+    // Only lines with a "[" are listed, so the scan jumps from one to the next.
     std::vector<std::string> names;
     const std::string_view text = bytes;
     size_t from = 0;
@@ -175,17 +146,37 @@ std::vector<std::string> NamesOf(std::string_view bytes) {
         while (begin > from && !IsLineEnd(text[begin - 1])) {
             --begin;
         }
-        size_t end = EndOfLine(text, bracket);
-        std::string_view line = text.substr(begin, end - begin);
-        if (line.find(']') != line.npos) {
-            names.emplace_back(line.substr(1, line.size() - 2));
+        const platform::TextLine line = platform::LineAt(text, begin);
+        if (auto name = ListedAliasName(line.text)) {
+            names.emplace_back(*name);
         }
-        from = end + 1;
+        from = line.begin + line.text.size() + 1;
     }
     return names;
 }
 
+// The file's bytes; false for a missing file, FileError for one that cannot
+// be read.
+bool ReadIfThere(platform::FileSystem& fs, const std::string& path, std::string& bytes) {
+    switch (platform::ReadWholeFile(fs, path, bytes)) {
+        case ReadStatus::Missing:
+            return false;
+        case ReadStatus::Unreadable:
+            throw FileError(texts::WithReadCause("Cannot open file " + path, path));
+        case ReadStatus::Ok:
+            break;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::optional<std::string_view> ListedAliasName(std::string_view line) {
+    if (line.find('[') == line.npos || line.find(']') == line.npos) {
+        return std::nullopt;
+    }
+    return line.substr(1, line.size() - 2);
+}
 
 std::optional<std::size_t> FirstUnfitValue(const AliasFields& plain) {
     for (std::size_t i = 0; i < plain.size(); ++i) {
@@ -273,14 +264,8 @@ std::vector<std::string> AliasFile::ListAliases() {
 
 std::vector<std::string> AliasFile::ListExistingAliases() {
     std::string bytes;
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return {};
-        case ReadStatus::Unreadable:
-            throw FileError(
-                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
-        case ReadStatus::Ok:
-            break;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return {};
     }
     return NamesOf(bytes);
 }
@@ -329,28 +314,13 @@ AliasFile::RenameResult AliasFile::RenameAlias(const std::string& oldName,
 }
 
 bool AliasFile::ReadExisting(std::string& bytes) {
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return false;
-        case ReadStatus::Unreadable:
-            throw FileError(
-                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
-        case ReadStatus::Ok:
-            break;
-    }
-    return true;
+    return ReadIfThere(*fs_, AliasFilePath(), bytes);
 }
 
 bool AliasFile::HasAliasHeader(const std::string& name) {
     std::string bytes;
-    switch (platform::ReadWholeFile(*fs_, AliasFilePath(), bytes)) {
-        case ReadStatus::Missing:
-            return false;
-        case ReadStatus::Unreadable:
-            throw FileError(
-                texts::WithReadCause("Cannot open file " + AliasFilePath(), AliasFilePath()));
-        case ReadStatus::Ok:
-            break;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return false;
     }
     std::vector<std::string> lines = SplitLines(bytes);
     return IndexOf(lines, name) < lines.size();
@@ -388,6 +358,36 @@ AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
         }
     }
     return fields;
+}
+
+std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
+    std::string bytes;
+    if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
+        return {};
+    }
+    // Each listed name reads the first section the profile functions find for
+    // it: the first of its folding.
+    const std::vector<platform::ProfileSection> sections =
+        platform::ReadProfileSections(bytes, FieldKeys());
+    std::unordered_map<std::u16string, const platform::ProfileSection*> first;
+    first.reserve(sections.size());
+    for (const platform::ProfileSection& section : sections) {
+        first.emplace(platform::FoldCase(section.name), &section);
+    }
+    std::vector<std::string> names = NamesOf(bytes);
+    std::vector<std::pair<std::string, AliasFields>> aliases;
+    aliases.reserve(names.size());
+    for (std::string& name : names) {
+        AliasFields fields;
+        if (auto found = first.find(platform::FoldCase(platform::Trim(name)));
+            found != first.end()) {
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                fields[i] = FieldText(found->second->values[i]);
+            }
+        }
+        aliases.emplace_back(std::move(name), std::move(fields));
+    }
+    return aliases;
 }
 
 void AliasFile::WriteAliasFields(const std::string& alias, const AliasFields& stored) {

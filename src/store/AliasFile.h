@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,15 @@ inline constexpr std::array<const char*, 4> kAliasFieldKeys{"DatabaseName", "Ser
                                                             "UserName", "PassWord"};
 // One text per field of kAliasFieldKeys, in its order.
 using AliasFields = std::array<std::string, 4>;
+
+// A field read gives at most this many bytes, as the profile functions do
+// with the 2048-byte buffer the file's other readers use.
+inline constexpr std::size_t kFieldReadLimit = 2047;
+
+// The name the alias list shows for a line: any line holding both "[" and
+// "]", wherever they are, lists the bytes between its first and last byte
+// (the file's readers rely on this); nothing for other lines.
+std::optional<std::string_view> ListedAliasName(std::string_view line);
 
 // The first of the plain values that the cipher cannot store (too long), or
 // nothing when all four fit. A save checks this before writing anything.
@@ -90,6 +100,9 @@ class AliasFile {
     // The four stored texts of kAliasFieldKeys from one read of the file, each
     // exactly what ReadAliasField gives.
     AliasFields ReadAliasFields(const std::string& alias);
+    // Every listed alias (as ListExistingAliases lists them) with its four
+    // stored texts (as ReadAliasFields reads them), from one read of the file.
+    std::vector<std::pair<std::string, AliasFields>> ReadAllAliases();
     // One rewrite with the bytes of the four WriteAliasField calls in field
     // order; on failure nothing is written. Errors as WriteAliasField.
     void WriteAliasFields(const std::string& alias, const AliasFields& stored);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/Ascii.h"
 #include "platform/Errors.h"
 
 namespace kvr {
@@ -19,19 +20,6 @@ void AppendItem(std::string& out, unsigned number) {
     out += kDigits[number & 0xF];
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The number "0x" + item stands for: one or two hex digits and nothing else.
 bool ReadItem(std::string_view item, int& number) {
     if (item.empty()) {
@@ -39,7 +27,7 @@ bool ReadItem(std::string_view item, int& number) {
     }
     number = 0;
     for (char c : item) {
-        int digit = HexDigit(c);
+        int digit = platform::HexDigit(c);
         if (digit < 0) {
             return false;
         }

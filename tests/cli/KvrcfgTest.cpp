@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -79,7 +80,7 @@ TEST_F(Kvrcfg, EditsAnAliasAsTheEditorDoes) {
         "--password-stdin"},
        "p;w'\n");
     // Fields not given keep their values.
-    Ok({"set", "sales", "--user", "admin"});
+    Ok({"set", " sales ", "--user", "admin"});
     EXPECT_EQ(Json::parse(Ok({"show", "sales", "--json", "--reveal"})),
               Json::parse(R"({"name":"Sales","database":"銷售","server":"db1,1433",
                               "user":"admin","password":"p;w'"})"));
@@ -137,7 +138,8 @@ TEST_F(Kvrcfg, RefusesAndLeavesTheFileAlone) {
         {{"set", "Sales", "--password", "secret"}, 2},
         {{"set", "Sales"}, 2},
         {{"frobnicate"}, 2},
-        {{"list", "extra"}, 2},
+        {{"--dir", work_.File("nowhere"), "list"}, 3},
+        {{"--dir", work_.File("KVRCFG"), "export"}, 3},
         {{"test", "Sales", "--timeout", "soon"}, 2},
     };
     for (const Row& row : rows) {
@@ -195,11 +197,53 @@ TEST_F(Kvrcfg, ExportImportKeepsEveryByte) {
               "changed");
 }
 
+TEST_F(Kvrcfg, ImportRefusesWhatItCannotReadAndSaysWhere) {
+    WriteBytes(work_.File("KVRCFG"), "[victim]\r\nServerName=" + Stored("db") + "\r\n");
+    const std::string before = File();
+    struct Row {
+        std::string json;
+        int status;
+        std::string said;
+    };
+    const Row rows[] = {
+        {R"({"kvrcfg": 2, "aliases": []})", 1, "format version 2 is unknown"},
+        {"{\n  \"aliases\": [\n    {\"name\": \"a\",}\n  ]\n}", 3, "at line 3, column 18"},
+        {"[{\"name\": \"\xff\"}]", 3, "not UTF-8 at line 1, column 12"},
+        {"{\"aliases\": [", 3, "ends inside a value"},
+        {R"([{"name": "a", "server": 1e999}])", 3, "a number is out of range"},
+        {std::string(100000, '['), 3, "deeper than 8 levels at line 1, column 9"},
+        {R"([{"name": ")" + std::string(300, 'n') + R"("}])", 1, "the name has 300 bytes"},
+        {R"([{"name": "a"}, {"name": " A "}])", 1, "appears twice"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.said);
+        Result r = Run({"import", "-"}, row.json);
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("parse_error"), std::string::npos) << r.err;
+        EXPECT_EQ(File(), before);
+    }
+    // A file larger than an import may be is refused unread (sparse here: 64 GB).
+    const std::string huge = io_.File("huge.json");
+    WriteBytes(huge, "[");
+    std::filesystem::resize_file(huge, std::uintmax_t{64} << 30);
+    Result big = Run({"import", huge});
+    EXPECT_EQ(big.status, 3);
+    EXPECT_NE(big.err.find("larger than an import may be"), std::string::npos) << big.err;
+    std::filesystem::remove(huge);
+
+    // A name with blanks around it is the alias without them.
+    Result r = Run({"import", "-"}, R"([{"name": " victim ", "server": "x"}])");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("0 added, 0 replaced, 1 left alone"), std::string::npos) << r.err;
+    EXPECT_EQ(File(), before);
+}
+
 TEST_F(Kvrcfg, CheckListsTroubleWithoutWriting) {
-    WriteBytes(work_.File("KVRCFG"), "[Good]\r\nDatabaseName=" + Stored("db") +
-                                         "\r\n[Never]\r\n[good]\r\nServerName=" + Stored("x") +
-                                         "\r\n[Bad]\r\nServerName=2b14\r\njunk\r\n" +
-                                         "  x[y]z\r\n[Odd]\r\nUserName=" + Stored("\xff") + "\r\n");
+    WriteBytes(work_.File("KVRCFG"),
+               "[Good]\r\nDatabaseName=" + Stored("db") + "\r\n[Never]\r\n[good]\r\nServerName=" +
+                   Stored("x") + "\r\n[Bad]\r\nServerName=2b14\r\njunk\r\n" +
+                   "  x[y]z\r\n[Odd]\r\nUserName=" + Stored("\xff") + "\r\nPassWord=zz2b14\r\n");
     const std::string before = File();
     Result r = Run({"check", "--json"});
     EXPECT_EQ(r.status, 1) << r.err;
@@ -210,8 +254,8 @@ TEST_F(Kvrcfg, CheckListsTroubleWithoutWriting) {
         found.emplace_back(f["line"].get<int>(), f["kind"].get<std::string>());
     }
     const std::vector<std::pair<int, std::string>> expected = {
-        {3, "header-only"},  {4, "repeated-header"}, {7, "undecodable"},
-        {8, "ignored-line"}, {9, "not-a-header"},    {11, "value-not-text"},
+        {3, "header-only"},  {4, "repeated-header"}, {7, "undecodable"},  {8, "ignored-line"},
+        {9, "not-a-header"}, {11, "value-not-text"}, {12, "undecodable"},
     };
     EXPECT_EQ(found, expected);
     EXPECT_EQ(File(), before);

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fixtures/CodePage.h"
-#include "fixtures/FailingFileSystem.h"
-#include "fixtures/TempDir.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -128,40 +125,6 @@ TEST(ProfileTest, Big5SectionNamesMatchIgnoringCase) {
     EXPECT_EQ(ReadProfileValue(*file, lower, "username"), "2c");
     file = WriteProfileValue(*file, lower, "USERNAME", "3d");
     EXPECT_EQ(*file, "[" + upper + "]\r\nUserName=3d\r\n");
-}
-
-TEST(ProfileTest, FileFunctions) {
-    test::TempDir dir;
-    const std::string path = dir.File("conf");
-    char buffer[8];
-    EXPECT_EQ(GetPrivateProfileString("A", "k", "dflt", buffer, sizeof buffer, path), 4u);
-    EXPECT_STREQ(buffer, "dflt");
-
-    ASSERT_TRUE(WritePrivateProfileString("A", "k", "0123456789", path));
-    EXPECT_EQ(test::ReadBytes(path), "[A]\r\nk=0123456789\r\n");
-    EXPECT_EQ(GetPrivateProfileString("a", "K", "", buffer, sizeof buffer, path), 7u);
-    EXPECT_STREQ(buffer, "0123456");
-    EXPECT_EQ(GetPrivateProfileString("A", "missing", "", buffer, sizeof buffer, path), 0u);
-    EXPECT_STREQ(buffer, "");
-}
-
-TEST(ProfileTest, FailedWritesLeaveTheFile) {
-    test::TempDir dir;
-    // A folder where the file should be: exists, cannot be read.
-    std::filesystem::create_directory(dir.File("conf"));
-    EXPECT_FALSE(WritePrivateProfileString("A", "k", "v", dir.File("conf")));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.File("conf")));
-
-    // The parent is a regular file.
-    test::WriteBytes(dir.File("plain"), "x");
-    EXPECT_FALSE(WritePrivateProfileString("A", "k", "v", dir.File("plain") + "/conf"));
-
-    // Readable, but no temporary file can be made beside it.
-    const std::string conf = dir.File("readable");
-    test::WriteBytes(conf, "[A]\nk=1\n");
-    test::FailingFileSystem failing(test::FailingFileSystem::Call::CreateNew);
-    EXPECT_FALSE(WritePrivateProfileString("A", "k", "2", conf, failing));
-    EXPECT_EQ(test::ReadBytes(conf), "[A]\nk=1\n");
 }
 
 }  // namespace

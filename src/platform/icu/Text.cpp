@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/Ascii.h"
 #include "platform/Text.h"
 #include "platform/icu/LocaleCharset.h"
 
@@ -181,11 +182,6 @@ Codec& CurrentCodec() {
     return codec;
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 std::u16string Decode(UConverter* cnv, std::string_view ansi) {
     std::u16string out(ansi.size() + 1, u'\0');
     for (;;) {
@@ -272,9 +268,7 @@ struct Collation {
         if (locale.empty()) {
             locale = uloc_getDefault();
         }
-        std::string lower = locale;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string lower = AsciiLower(locale);
         if (lower == "c" || lower == "posix" || lower.find("posix") != std::string::npos) {
             locale.clear();
         }
@@ -382,9 +376,8 @@ std::u16string FoldCase(std::string_view ansi) {
     if (codec.asciiCompatible && IsAscii(ansi)) {
         // Full case folding maps ASCII onto ASCII lower case and nothing else.
         std::u16string out(ansi.size(), u'\0');
-        std::transform(ansi.begin(), ansi.end(), out.begin(), [](char c) {
-            return static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-        });
+        std::transform(ansi.begin(), ansi.end(), out.begin(),
+                       [](char c) { return static_cast<char16_t>(AsciiLower(c)); });
         return out;
     }
     std::u16string decoded = Decode(codec.escaping, ansi);
@@ -408,10 +401,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     }
     if (CurrentCodec().asciiCompatible && IsAscii(a) && IsAscii(b)) {
         return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-                   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-                   return lower(x) == lower(y);
-               });
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
     }
     return FoldCase(a) == FoldCase(b);
 }
@@ -420,27 +411,6 @@ void SetCollationLocale(std::string_view locale) {
     std::lock_guard lock(settingsMutex);
     pinnedCollationLocale = std::string(locale);
     collationGeneration.fetch_add(1, std::memory_order_release);
-}
-
-int CompareLocale(std::string_view a, std::string_view b) {
-    UCollator* collator = CurrentCollator();
-    Codec& codec = CurrentCodec();
-    UCollationResult result;
-    if (codec.layout == Layout::Utf8 || (codec.asciiCompatible && IsAscii(a) && IsAscii(b))) {
-        // ASCII is UTF-8 too: no conversion needed.
-        UErrorCode err = U_ZERO_ERROR;
-        result = ucol_strcollUTF8(collator, a.data(), static_cast<int32_t>(a.size()), b.data(),
-                                  static_cast<int32_t>(b.size()), &err);
-        if (U_FAILURE(err)) {
-            return a.compare(b);
-        }
-    } else {
-        std::u16string ua = Decode(codec.plain, a);
-        std::u16string ub = Decode(codec.plain, b);
-        result = ucol_strcoll(collator, ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
-                              static_cast<int32_t>(ub.size()));
-    }
-    return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
 std::string CollationKey(std::u16string_view u) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Ascii.h"
 #include "platform/Console.h"
 #include "platform/Text.h"
 
@@ -45,9 +46,7 @@ bool SystemDefaults() {
 // "UTF-8", "windows-950", "cp950", "ibm-950", "950" → the code page number;
 // 0 for a name that is none of these.
 unsigned CodePageNumber(std::string_view name) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string lower = AsciiLower(name);
     if (lower == "utf-8" || lower == "utf8") {
         return kUtf8;
     }
@@ -277,15 +276,10 @@ std::string SortKey(LCID locale, DWORD flags, const std::u16string& text) {
     return key;
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
 }
 
 }  // namespace
@@ -417,20 +411,6 @@ void SetCollationLocale(std::string_view locale) {
         }
     }
     pinnedLocale.store(lcid, std::memory_order_release);
-}
-
-int CompareLocale(std::string_view a, std::string_view b) {
-    int result = 0;
-    if (SystemDefaults() && a.find('\0') == a.npos && b.find('\0') == b.npos) {
-        result = ::lstrcmpA(std::string(a).c_str(), std::string(b).c_str());
-    } else {
-        std::u16string ua = AnsiToUnicode(a);
-        std::u16string ub = AnsiToUnicode(b);
-        result = ::CompareStringW(CollationLocale(), 0, Wide(ua), Length(ua.size()), Wide(ub),
-                                  Length(ub.size())) -
-                 CSTR_EQUAL;
-    }
-    return result < 0 ? -1 : result > 0 ? 1 : 0;
 }
 
 std::string CollationKey(std::u16string_view text) {
