@@ -94,6 +94,7 @@ class MainWindowTest : public ::testing::Test {
         MainFormServices services = MachineServices();
         services.currentDirectory = [path = dir_.Path()] { return path; };
         services.publishSettings = [](const std::string&) {};
+        services.publishedWorkDir = nullptr;
         services.openConnection = [this](const std::string& connectionString) {
             connectionStrings_.push_back(connectionString);
             return openConnection_ ? openConnection_(connectionString) : ConnectionOutcome{};
