@@ -213,6 +213,11 @@ const FormControl& FormControlNamed(std::string_view name) {
     throw std::out_of_range("no control " + std::string(name));
 }
 
+int MaxHeight(const FormControl& control) {
+    // The field boxes stand 48 pixels apart.
+    return control.kind == ControlKind::Box ? 40 : control.height;
+}
+
 int FittingFontPixels(int pixels, int lineHeight, int room) {
     if (lineHeight <= room || lineHeight <= 0 || room <= 0) {
         return pixels;

@@ -66,9 +66,14 @@ struct FormGeometry {
 std::span<const FormControl> FormControls();
 const FormControl& FormControlNamed(std::string_view name);
 
+// How tall a box may grow downwards when its font's lines need it: a field
+// box into the gap above the next label, the rename box not at all.
+int MaxHeight(const FormControl& control);
+
 // The pixel size of a font whose lines measure lineHeight at pixels, cut down
 // so that a line fits room: a fallback face taller than the form's own would
-// lose its descenders and underscores in a box of the form's height.
+// lose its descenders and underscores in a box of the form's height. A box
+// first grows (MaxHeight); only a line taller still makes the font smaller.
 int FittingFontPixels(int pixels, int lineHeight, int room);
 
 }  // namespace kvr
