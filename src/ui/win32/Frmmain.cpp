@@ -237,10 +237,12 @@ void TfmMain::Layout() {
             ruleTop_ = std::max(Scaled(FormControlNamed("Panel3").top), top + height);
         }
         moves = ::DeferWindowPos(moves, placed.window, nullptr, left, top, width, height,
-                                 SWP_NOZORDER | SWP_NOACTIVATE);
+                                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     ::EndDeferWindowPos(moves);
-    ::InvalidateRect(fmMain, nullptr, TRUE);
+    // Moved controls draw again whole, their sunken edges included.
+    ::RedrawWindow(fmMain, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 HWND TfmMain::Control(const std::string& name) const {
