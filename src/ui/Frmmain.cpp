@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSpacerItem>
 #include <QThread>
 #include <QTimer>
@@ -28,7 +30,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 
+#include "editor/FormControls.h"
 #include "ui/FormFont.h"
 #include "ui/Frmkeyin.h"
 
@@ -36,8 +40,8 @@ namespace kvr {
 namespace {
 
 // Outer size of the window: the client area plus a usual frame.
-constexpr int kOuterWidth = 748;
-constexpr int kOuterHeight = 323;
+constexpr int kOuterWidth = FormGeometry::kOuterWidth;
+constexpr int kOuterHeight = FormGeometry::kOuterHeight;
 // What Windows reports for a key taken by an input method.
 constexpr int kInputMethodKey = 229;
 
@@ -182,7 +186,7 @@ TfmMain::TfmMain(MainFormServices services, QWidget* parent)
     : QWidget(parent), form_(*this, std::move(services)) {
     Name(this, "fmMain");
     setWindowTitle(QString::fromStdU16String(MainForm::kRootText));
-    setFont(FormFont(15));
+    setFont(FormFont(FormGeometry::kFontPixels));
     // Opens at the size of the form; larger sizes give the tree the room.
     resize(kClientWidth, kClientHeight);
     setMinimumSize(kClientWidth, kClientHeight);
@@ -192,15 +196,103 @@ TfmMain::TfmMain(MainFormServices services, QWidget* parent)
     }
     BuildControls();
     BuildMenu();
+    // Logging off or shutting down asks about unsaved texts as closing does;
+    // Cancel refuses the end of the session where the session manager lets it.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (manager.allowsInteraction() && !form_.FormCloseQuery()) {
+            manager.cancel();
+        }
+        manager.release();
+    });
     form_.FormCreate();
 }
 
 TfmMain::~TfmMain() = default;
 
 void TfmMain::BuildControls() {
-    TreeView1 = new QTreeWidget(this);
-    Name(TreeView1, "TreeView1");
-    TreeView1->setGeometry(0, 0, kTreeWidth, kClientHeight);
+    // Every control from the form's table, in its order (the tab order).
+    QHash<QString, QWidget*> parents{{QStringLiteral("fmMain"), this}};
+    for (const FormControl& c : FormControls()) {
+        QWidget* parent = parents.value(QString::fromLatin1(c.parent), this);
+        const QRect place(c.left, c.top, c.width, c.height);
+        const QString caption = QString::fromUtf16(c.caption);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+            case ControlKind::Tree:
+                TreeView1 = new QTreeWidget(parent);
+                widget = TreeView1;
+                break;
+            case ControlKind::Panel: {
+                auto* panel = new QFrame(parent);
+                // Panel1 has a lowered bevel; Panel2 none.
+                panel->setFrameStyle(parent == this ? QFrame::Panel | QFrame::Sunken
+                                                    : QFrame::NoFrame);
+                panel->setLineWidth(1);
+                (parent == this ? Panel1 : Panel2) = panel;
+                widget = panel;
+                break;
+            }
+            case ControlKind::Rule:
+                Panel3 = new QFrame(parent);
+                Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+                Panel3->setLineWidth(1);
+                widget = Panel3;
+                break;
+            case ControlKind::NameBox:
+            case ControlKind::Box: {
+                auto* box = new QLineEdit(parent);
+                boxes_[static_cast<std::size_t>(c.box)] = box;
+                box->installEventFilter(this);
+                widget = box;
+                break;
+            }
+            case ControlKind::Hint:
+                Label5 = new QLabel(caption, parent);
+                widget = Label5;
+                break;
+            case ControlKind::Label: {
+                auto* label = new QLabel(caption, parent);
+                // Right-aligned against its box, as all four are.
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                labels_.push_back({label, c.box});
+                widget = label;
+                break;
+            }
+            case ControlKind::Button: {
+                auto* button = new QPushButton(caption, parent);
+                button->installEventFilter(this);
+                // Enter presses the focused button, as Space does.
+                button->setAutoDefault(true);
+                (std::string_view(c.name) == "btnSave" ? btnSave : btnTest) = button;
+                widget = button;
+                break;
+            }
+        }
+        Name(widget, c.name);
+        parents.insert(QString::fromLatin1(c.name), widget);
+        if (c.fontPixels != 0) {
+            widget->setFont(FormFont(c.fontPixels, c.bold));
+        }
+        if (c.text) {
+            const QColor colour(c.text->red, c.text->green, c.text->blue);
+            if (c.kind == ControlKind::Button) {
+                SetEnabledColour(widget, QPalette::ButtonText, colour);
+            } else {
+                SetTextColour(
+                    widget, c.kind == ControlKind::NameBox ? QPalette::Text : QPalette::WindowText,
+                    colour);
+            }
+        }
+        if (c.background) {
+            SetTextColour(widget, QPalette::Base,
+                          QColor(c.background->red, c.background->green, c.background->blue));
+        }
+        widget->setGeometry(place);
+        if (c.kind == ControlKind::NameBox || c.kind == ControlKind::Box) {
+            FitBox(*static_cast<QLineEdit*>(widget), c);
+        }
+    }
+
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
     TreeView1->setIndentation(19);
@@ -216,98 +308,44 @@ void TfmMain::BuildControls() {
     connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { form_.TreeView1Click(); });
     connect(TreeView1, &QTreeWidget::itemExpanded, this, [this] { CreatePendingItems(); });
 
-    Panel1 = new QFrame(this);
-    Name(Panel1, "Panel1");
-    Panel1->setGeometry(kTreeWidth, 0, kClientWidth - kTreeWidth, kClientHeight);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-
-    Panel2 = new QFrame(Panel1);
-    Name(Panel2, "Panel2");
-    Panel2->setGeometry(1, 1, Panel1->width() - 2, 31);
-    Panel2->setFrameStyle(QFrame::NoFrame);
-
-    edName = new QLineEdit(Panel2);
-    Name(edName, "edName");
-    edName->setGeometry(8, 4, 430, 27);
-    edName->setFont(FormFont(19, true));
-    SetTextColour(edName, QPalette::Base, QColor(255, 255, 0));
-    SetTextColour(edName, QPalette::Text, QColor(0, 0, 255));
-    edName->installEventFilter(this);
-
-    Label5 = new QLabel(
-        QStringLiteral(u"修改KVR別名:請於上方黃框內修改,完成後請按下鍵盤\"Enter\"鍵。"), Panel1);
-    Name(Label5, "Label5");
-    Label5->setFont(FormFont(13));
     // As high as the font's lines, so that the rule below cuts no glyph.
-    const int helpHeight = std::max(13, Label5->fontMetrics().height());
-    Label5->setGeometry(12, 32, 406, helpHeight);
-    SetTextColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
+    const FormControl& hint = FormControlNamed("Label5");
+    const int helpHeight = std::max(hint.height, Label5->fontMetrics().height());
+    Label5->setGeometry(hint.left, hint.top, hint.width, helpHeight);
+    const FormControl& rule = FormControlNamed("Panel3");
+    Panel3->setGeometry(rule.left, std::max(rule.top, hint.top + helpHeight), rule.width,
+                        rule.height);
 
-    Panel3 = new QFrame(Panel1);
-    Name(Panel3, "Panel3");
-    Panel3->setGeometry(8, std::max(47, 32 + helpHeight), 432, 3);
-    Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Panel3->setLineWidth(1);
-
-    struct Field {
-        QLabel*& label;
-        const char* labelName;
-        const char16_t* caption;
-        QLineEdit*& box;
-        const char* boxName;
-        int top;
-    };
-    const Field fields[] = {
-        {Label1, "Label1", u"資料庫名稱:", edDatabaseName, "edDatabaseName", 61},
-        {Label2, "Label2", u"伺服器名稱:", edServerName, "edServerName", 109},
-        {Label3, "Label3", u"使用者帳號:", edUserName, "edUserName", 157},
-        {Label4, "Label4", u"使用者密碼:", edPassWord, "edPassWord", 205},
-    };
-    for (const Field& field : fields) {
-        field.label = new QLabel(QString::fromUtf16(field.caption), Panel1);
-        Name(field.label, field.labelName);
-        field.label->setFont(FormFont(19));
-        field.label->setGeometry(12, field.top + 3, 115, 19);
-
-        field.box = new QLineEdit(Panel1);
-        Name(field.box, field.boxName);
-        field.box->setFont(FormFont(19));
-        field.box->setGeometry(130, field.top, 308, 27);
-        field.box->installEventFilter(this);
-        field.label->setBuddy(field.box);
+    for (const auto& [label, box] : labels_) {
+        label->setBuddy(BoxWidget(box));
     }
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edPassWord->setFont(FormFont(19, true));
     auto* maskStyle = new StarMaskStyle;
     maskStyle->setParent(edPassWord);
     edPassWord->setStyle(maskStyle);
     edPassWord->setEchoMode(QLineEdit::Password);
-
-    btnSave = new QPushButton(QStringLiteral(u"存 檔"), Panel1);
-    Name(btnSave, "btnSave");
-    btnSave->setGeometry(187, 242, 94, 31);
-    btnSave->setFont(FormFont(15));
-    SetEnabledColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
     connect(btnSave, &QPushButton::clicked, this, [this] { form_.btnSaveClick(); });
-    btnSave->installEventFilter(this);
-
-    btnTest = new QPushButton(QStringLiteral(u"連線測試"), Panel1);
-    Name(btnTest, "btnTest");
-    btnTest->setGeometry(315, 242, 86, 31);
-    btnTest->setFont(FormFont(15));
-    SetEnabledColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
     connect(btnTest, &QPushButton::clicked, this, [this] { form_.btnTestClick(); });
-    btnTest->installEventFilter(this);
-    // Enter presses the focused button, as Space does.
-    btnSave->setAutoDefault(true);
-    btnTest->setAutoDefault(true);
+    // Nothing to test until the list is there and an alias is shown.
+    btnTest->setEnabled(false);
 
     setTabOrder(edDatabaseName, edServerName);
     setTabOrder(edServerName, edUserName);
     setTabOrder(edUserName, edPassWord);
     setTabOrder(edPassWord, btnSave);
     setTabOrder(btnSave, btnTest);
+}
+
+void TfmMain::FitBox(QLineEdit& box, const FormControl& control) {
+    // A box shows whole letters: a field box grows downwards when its font's
+    // lines need it, and a line taller still gets a smaller font.
+    const int frame = box.sizeHint().height() - box.fontMetrics().height();
+    const int line = box.fontMetrics().height();
+    const int pixels = FittingFontPixels(control.fontPixels, line, MaxHeight(control) - frame);
+    if (pixels != control.fontPixels) {
+        box.setFont(FormFont(pixels, control.bold));
+    }
+    box.resize(box.width(), std::max(control.height, std::min(MaxHeight(control),
+                                                              box.fontMetrics().height() + frame)));
 }
 
 void TfmMain::BuildMenu() {
@@ -358,13 +396,9 @@ void TfmMain::WatchAliasFile() {
     auto* settle = new QTimer(this);
     settle->setSingleShot(true);
     settle->setInterval(150);
-    connect(settle, &QTimer::timeout, this, [this, file, settle] {
-        // Not while a question is open or work runs: the command waiting on
-        // it still counts on the tree as it left it.
-        if (running_ || QApplication::activeModalWidget() != nullptr) {
-            settle->start();
-            return;
-        }
+    connect(settle, &QTimer::timeout, this, [this, file] {
+        // MainForm holds the refresh while a question, the menu, the name
+        // dialog or a test is open, and runs it when they are over.
         // A replaced file is a new file: watch the one there now.
         watcher_->removePath(file);
         watcher_->addPath(file);
@@ -381,17 +415,14 @@ void TfmMain::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // The tree takes whatever the form's size leaves; the boxes' panel keeps
     // its width at the right edge and its controls keep their places.
-    const int panelWidth = kClientWidth - kTreeWidth;
-    const int treeWidth = std::max(kTreeWidth, width() - panelWidth);
+    const int panelWidth = FormGeometry::kPanelWidth;
+    const int treeWidth = std::max(kTreeWidth, FormGeometry::TreeWidth(width(), panelWidth));
     TreeView1->setGeometry(0, 0, treeWidth, height());
     Panel1->setGeometry(treeWidth, 0, panelWidth, height());
 }
 
 void TfmMain::closeEvent(QCloseEvent* e) {
-    if (running_) {
-        e->ignore();  // the window takes no input until the work is done
-        return;
-    }
+    // Not during a test; unsaved texts asked about first.
     if (!form_.FormCloseQuery()) {
         e->ignore();
         return;
@@ -506,10 +537,10 @@ std::u16string TfmMain::Translate(SourceText text) {
 
 void TfmMain::PopupAt(const QPoint& globalPos) {
     form_.pmMenuPopup();
-    if (!pmnNew->isVisible() && !pmnDelete->isVisible() && !pmnTest->isVisible()) {
-        return;
+    if (pmnNew->isVisible() || pmnDelete->isVisible() || pmnTest->isVisible()) {
+        pmMenu->exec(globalPos);  // a chosen item runs its command meanwhile
     }
-    pmMenu->exec(globalPos);
+    form_.pmMenuClosed();
 }
 
 // --- tree ------------------------------------------------------------------
@@ -677,19 +708,7 @@ void TfmMain::FullCollapse() {
 // --- boxes -----------------------------------------------------------------
 
 QLineEdit* TfmMain::BoxWidget(Box box) const {
-    switch (box) {
-        case Box::Name:
-            return edName;
-        case Box::DatabaseName:
-            return edDatabaseName;
-        case Box::ServerName:
-            return edServerName;
-        case Box::UserName:
-            return edUserName;
-        case Box::PassWord:
-            return edPassWord;
-    }
-    return edName;
+    return boxes_[static_cast<std::size_t>(box)];
 }
 
 std::u16string TfmMain::Text(Box box) {
