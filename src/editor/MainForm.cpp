@@ -178,6 +178,12 @@ SourceText Explanation(FailureReason reason) {
                             "The named SQL Server instance was not found: the SQL Server Browser "
                             "(UDP port 1434) on that machine did not report it. Check the "
                             "instance name, or give the port instead (host,port).");
+        case FailureReason::WindowsAccountRefused:
+            return KVR_TEXT("ConnectionTest",
+                            "The server refused the Windows account named below: the connection "
+                            "logged in as the Windows user running this program, not with the "
+                            "user name and password typed here. Give that account a login on the "
+                            "server, or run the program as a Windows user that has one.");
         case FailureReason::Other:
             break;
     }
