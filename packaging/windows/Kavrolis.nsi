@@ -31,6 +31,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Kavrolis"
 
 Var WorkDir
+Var SharedDir  ; the machine's shared program data folder for Kavrolis
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -76,9 +77,11 @@ Function .onInit
   ; folder of the machine's shared program data, which the installation lets
   ; every user write (the program folder would not: ordinary users cannot
   ; write under Program Files).
+  SetShellVarContext all
+  StrCpy $SharedDir "$APPDATA\Kavrolis"
   ReadRegStr $WorkDir HKLM "SOFTWARE" "KVRPath"
   StrCmp $WorkDir "" 0 +2
-    StrCpy $WorkDir "$COMMONAPPDATA\Kavrolis"
+    StrCpy $WorkDir $SharedDir
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/WORKDIR=" $1
@@ -97,7 +100,7 @@ Section "Kavrolis"
   CreateDirectory "$WorkDir"
   ; The proposed shared folder: every user of the machine (the Users group,
   ; by its well-known SID) may change what is in it, KVRCFG included.
-  StrCmp $WorkDir "$COMMONAPPDATA\Kavrolis" 0 +2
+  StrCmp $WorkDir $SharedDir 0 +2
     nsExec::Exec 'icacls "$WorkDir" /grant *S-1-5-32-545:(OI)(CI)M'
   CreateDirectory "$SMPROGRAMS\Kavrolis"
   ; A shortcut starts in the output path in force when it is made.
