@@ -7,6 +7,8 @@
 #include <iterator>
 #include <utility>
 
+#include "editor/DisplayOrder.h"
+#include "editor/FormHelpers.h"
 #include "editor/Publication.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
@@ -34,104 +36,6 @@ constexpr std::array<Field, kAliasFieldKeys.size()> kFields{{
 
 std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
-}
-
-// Puts the values in place of "%1", "%2", ...; a value's own text is left as
-// it is.
-std::u16string Fill(std::u16string_view text, std::initializer_list<std::u16string> values) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - u'1') : 9;
-        if (text[i] == u'%' && n < values.size()) {
-            out += *(values.begin() + n);
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// Trim on Unicode text: the same characters go as on the bytes, since no byte
-// of a multi-byte character is 0x20 or less.
-std::u16string TrimmedText(std::u16string_view text) {
-    auto blank = [](char16_t c) { return c <= 0x20; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::u16string(text);
-}
-
-// A character for a message: itself in quotes and its code point, which also
-// tells apart characters that look alike or show as nothing.
-std::u16string Quoted(const std::u16string& character) {
-    char32_t code = character.empty() ? 0 : character[0];
-    if (character.size() == 2) {
-        code = 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
-               (static_cast<char32_t>(character[1]) - 0xDC00);
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, " (U+%04X)", static_cast<unsigned>(code));
-    return u"\"" + character + u"\"" + Unicode(hex);
-}
-
-// The first control character of a name, as "0x0D".
-std::u16string FirstControl(const std::string& name) {
-    auto control = std::find_if(name.begin(), name.end(),
-                                [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X",
-                  control == name.end() ? 0u : static_cast<unsigned>(*control));
-    return Unicode(hex);
-}
-
-// Runs a step when the scope ends, however it ends.
-template <class F>
-class Finally {
-  public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    ~Finally() { f_(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-  private:
-    F f_;
-};
-
-// The names in the user's locale order (letter case counting): their bytes,
-// and their texts as shown. One collation key per name keeps start-up fast for
-// large files.
-struct SortedNames {
-    std::vector<std::string> names;
-    std::vector<std::u16string> texts;
-};
-
-SortedNames SortedForDisplay(std::vector<std::string> names) {
-    struct Entry {
-        std::string key;
-        std::u16string text;
-        std::string name;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(names.size());
-    for (std::string& name : names) {
-        std::u16string text = Unicode(name);
-        std::string key = platform::CollationKey(text);
-        entries.push_back({std::move(key), std::move(text), std::move(name)});
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
-    SortedNames sorted;
-    sorted.names.reserve(entries.size());
-    sorted.texts.reserve(entries.size());
-    for (Entry& entry : entries) {
-        sorted.names.push_back(std::move(entry.name));
-        sorted.texts.push_back(std::move(entry.text));
-    }
-    return sorted;
 }
 
 // What the failure box's details say first, above the driver's own text.
