@@ -6,9 +6,6 @@
 
 #include "platform/Errors.h"
 #include "ui/win32/FormFont.h"
-#include "ui/win32/Frmkeyin.h"
-#include "ui/win32/InputBlocker.h"
-#include "ui/win32/Translations.h"
 #include "ui/win32/Wide.h"
 
 namespace kvr {
@@ -17,17 +14,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"TfmMain";
 // Messages the window posts to itself, to act once the system has finished
 // with the message in hand.
-constexpr UINT kActivated = WM_APP + 1;      // the window was activated
-constexpr UINT kTreeClicked = WM_APP + 2;    // a click on a node has been handled
-constexpr UINT kBoxLeft = WM_APP + 3;        // the focus left a box (wParam: its Box)
-constexpr UINT kFolderChanged = WM_APP + 4;  // something changed in KVRCFG's folder
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+constexpr UINT kActivated = WM_APP + 1;    // the window was activated
+constexpr UINT kTreeClicked = WM_APP + 2;  // a click on a node has been handled
+constexpr UINT kBoxLeft = WM_APP + 3;      // the focus left a box (wParam: its Box)
 
 int LineHeight(HWND window, HFONT font) {
     HDC dc = ::GetDC(window);
@@ -550,41 +539,6 @@ LRESULT TfmMain::HandleControl(HWND control, UINT msg, WPARAM wParam, LPARAM lPa
     return ::DefSubclassProc(control, msg, wParam, lParam);
 }
 
-// --- the alias file's changes ---------------------------------------------------
-
-void TfmMain::WatchAliasFile() {
-    FileStateChanged();  // the state the tree was built from
-    HWND window = fmMain;
-    std::atomic<bool>& posted = changePosted_;
-    try {
-        // The system reports every change in the folder; one message at a
-        // time is queued, and the file's own state decides.
-        watch_ = std::make_unique<platform::FolderWatch>(form_.WorkDir(), [window, &posted] {
-            if (!posted.exchange(true)) {
-                ::PostMessageW(window, kFolderChanged, 0, 0);
-            }
-        });
-    } catch (const std::exception&) {
-        // A folder the system will not watch: the window works on, and the
-        // next command sees what the file holds then.
-    }
-}
-
-// Whether KVRCFG's last write time or size differs from the last call's.
-bool TfmMain::FileStateChanged() {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    const std::string path = form_.WorkDir() + "KVRCFG";
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
-        data = {};  // a missing file counts as one more state
-    }
-    const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const bool changed =
-        ::CompareFileTime(&data.ftLastWriteTime, &fileWritten_) != 0 || size != fileSize_;
-    fileWritten_ = data.ftLastWriteTime;
-    fileSize_ = size;
-    return changed;
-}
-
 // --- popup menu -----------------------------------------------------------------
 
 void TfmMain::OnTreeRightClick() {
@@ -662,221 +616,6 @@ void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
     menuItems_[0] = newItem;
     menuItems_[1] = deleteItem;
     menuItems_[2] = testItem;
-}
-
-// --- tree -----------------------------------------------------------------------
-
-NodeId TfmMain::RootNode() {
-    return nodes_.Id(
-        reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
-}
-
-NodeId TfmMain::SelectedNode() {
-    return nodes_.Id(
-        reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CARET, 0)));
-}
-
-void TfmMain::SelectNode(NodeId node) {
-    if (HTREEITEM item = Item(node)) {
-        ::SendMessageW(TreeView1, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    }
-}
-
-std::u16string TfmMain::NodeText(NodeId node) {
-    return nodes_.Text(node);
-}
-
-std::vector<NodeId> TfmMain::Children(NodeId node) {
-    return nodes_.Children(node);
-}
-
-void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
-    if (HTREEITEM item = Item(node)) {
-        std::wstring wide = Wide(text);
-        TVITEMW data{};
-        data.mask = TVIF_TEXT;
-        data.hItem = item;
-        data.pszText = wide.data();
-        ::SendMessageW(TreeView1, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
-    }
-}
-
-void TfmMain::AddChildren(NodeId parent, const std::vector<std::u16string>& texts) {
-    nodes_.InsertLater(parent, texts);
-}
-
-NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {
-    HTREEITEM parentItem = Item(parent);
-    return parentItem == nullptr ? kNoNode : nodes_.Insert(parentItem, text);
-}
-
-NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
-    HTREEITEM item = Item(node);
-    if (item == nullptr) {
-        return kNoNode;
-    }
-    auto parent = reinterpret_cast<HTREEITEM>(
-        ::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
-    return nodes_.Insert(parent != nullptr ? parent : TVI_ROOT, text);
-}
-
-void TfmMain::DeleteNode(NodeId node) {
-    // TVN_DELETEITEM forgets the ids of the node and everything below it.
-    if (HTREEITEM item = Item(node)) {
-        ::SendMessageW(TreeView1, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
-    }
-}
-
-void TfmMain::FullExpand(NodeId node) {
-    HTREEITEM item = Item(node);
-    if (item == nullptr) {
-        return;
-    }
-    nodes_.CreateWaiting();
-    std::vector<HTREEITEM> pending{item};
-    while (!pending.empty()) {
-        HTREEITEM next = pending.back();
-        pending.pop_back();
-        auto child = reinterpret_cast<HTREEITEM>(
-            ::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(next)));
-        if (child == nullptr) {
-            continue;  // leaves cannot open
-        }
-        ::SendMessageW(TreeView1, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(next));
-        for (; child != nullptr;
-             child = reinterpret_cast<HTREEITEM>(::SendMessageW(
-                 TreeView1, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
-            pending.push_back(child);
-        }
-    }
-}
-
-void TfmMain::FullCollapse() {
-    // Waiting children have no items yet: their parent is closed already.
-    std::vector<HTREEITEM> pending;
-    for (auto top =
-             reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-         top != nullptr;
-         top = reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                          reinterpret_cast<LPARAM>(top)))) {
-        pending.push_back(top);
-    }
-    while (!pending.empty()) {
-        HTREEITEM next = pending.back();
-        pending.pop_back();
-        auto child = reinterpret_cast<HTREEITEM>(
-            ::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(next)));
-        if (child == nullptr) {
-            continue;
-        }
-        ::SendMessageW(TreeView1, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(next));
-        for (; child != nullptr;
-             child = reinterpret_cast<HTREEITEM>(::SendMessageW(
-                 TreeView1, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
-            pending.push_back(child);
-        }
-    }
-}
-
-// --- boxes ----------------------------------------------------------------------
-
-HWND TfmMain::BoxWindow(Box box) const {
-    return boxes_[static_cast<std::size_t>(box)];
-}
-
-int TfmMain::BoxIndex(HWND window) const {
-    for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        if (boxes_[i] == window) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-std::u16string TfmMain::Text(Box box) {
-    return Utf16(WindowText(BoxWindow(box)));
-}
-
-void TfmMain::SetText(Box box, const std::u16string& text) {
-    ::SetWindowTextW(BoxWindow(box), Wide(text).c_str());
-}
-
-void TfmMain::SetNameColour(Colour colour) {
-    nameColour_ = colour == Colour::Red ? RGB(255, 0, 0) : RGB(0, 0, 255);
-    ::InvalidateRect(BoxWindow(Box::Name), nullptr, TRUE);
-}
-
-void TfmMain::SetBoxBackground(Box box, Colour colour) {
-    aqua_boxes_[static_cast<std::size_t>(box)] = colour == Colour::Aqua;
-    ::InvalidateRect(BoxWindow(box), nullptr, TRUE);
-}
-
-void TfmMain::SetTestEnabled(bool enabled) {
-    ::EnableWindow(btnTest, enabled ? TRUE : FALSE);
-}
-
-// --- modal boxes ----------------------------------------------------------------
-
-void TfmMain::ShowMessage(const std::u16string& text) {
-    seams_.messageBox(fmMain, Wide(text), title_, MB_OK);
-}
-
-void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) {
-    // The box has no room for a details button; the details follow the text.
-    std::wstring shown = Wide(text);
-    if (!details.empty()) {
-        shown += L"\r\n\r\n" + Wide(details);
-    }
-    seams_.messageBox(fmMain, shown, title_, MB_OK);
-}
-
-void TfmMain::ShowError(const std::u16string& text) {
-    seams_.messageBox(fmMain, Wide(text), title_, MB_OK | MB_ICONERROR);
-}
-
-Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                    DefaultButton defaultButton, Buttons buttons) {
-    const UINT flags = (buttons == Buttons::YesNoCancel ? MB_YESNOCANCEL : MB_YESNO) |
-                       (icon == Icon::Warning ? MB_ICONWARNING : 0u) |
-                       (defaultButton == DefaultButton::No ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
-    // Escape closes a Yes/No/Cancel box with IDCANCEL; a Yes/No box cannot be
-    // closed without an answer.
-    switch (seams_.messageBox(fmMain, Wide(text), Wide(caption), flags)) {
-        case IDYES:
-            return Answer::Yes;
-        case IDCANCEL:
-            return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
-        default:
-            return Answer::No;
-    }
-}
-
-std::u16string TfmMain::Translate(SourceText text) {
-    return Utf16(Translated(text.context, text.text));
-}
-
-std::optional<std::u16string> TfmMain::PromptName() {
-    std::optional<std::wstring> text = TfmKeyIn::Run(fmMain, dpi_, seams_);
-    if (!text) {
-        return std::nullopt;
-    }
-    return Utf16(*text);
-}
-
-void TfmMain::RunWithoutInput(const std::function<void()>& work) {
-    // The busy cursor shows at once where the pointer is; the pointer itself
-    // is left where the user moves it.
-    running_ = true;
-    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-    struct Done {
-        TfmMain& window;
-        HCURSOR cursor;
-        ~Done() {
-            window.running_ = false;
-            ::SetCursor(cursor);
-        }
-    } done{*this, previous};
-    RunWithoutInputOn(work);
 }
 
 }  // namespace kvr

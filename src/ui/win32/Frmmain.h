@@ -87,6 +87,9 @@ class TfmMain : public MainView {
     void RunWithoutInput(const std::function<void()>& work) override;
 
   private:
+    // Posted by the folder watch's thread: something changed in KVRCFG's folder.
+    static constexpr UINT kFolderChanged = WM_APP + 4;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR data);
