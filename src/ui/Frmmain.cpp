@@ -35,6 +35,7 @@
 #include "editor/FormControls.h"
 #include "ui/FormFont.h"
 #include "ui/Frmkeyin.h"
+#include "ui/QtHelpers.h"
 
 namespace kvr {
 namespace {
@@ -44,26 +45,6 @@ constexpr int kOuterWidth = FormGeometry::kOuterWidth;
 constexpr int kOuterHeight = FormGeometry::kOuterHeight;
 // What Windows reports for a key taken by an input method.
 constexpr int kInputMethodKey = 229;
-
-QString ToQt(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
-// Every item of the tree is one of these: the item knows its node id without
-// a QVariant per item.
-class NodeItem : public QTreeWidgetItem {
-  public:
-    NodeItem(const QString& text, NodeId id)
-        : QTreeWidgetItem(QStringList{text}, UserType), id_(id) {}
-    NodeId Id() const { return id_; }
-
-  private:
-    NodeId id_;
-};
-
-NodeId IdOf(const QTreeWidgetItem* item) {
-    return item == nullptr ? kNoNode : static_cast<const NodeItem*>(item)->Id();
-}
 
 // Shows every character of the password box as "*", whatever the style's own
 // mask character is.
@@ -75,35 +56,6 @@ class StarMaskStyle : public QProxyStyle {
             return '*';
         }
         return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-// Eats the user's input while work runs off the GUI thread, and the input
-// that queued up meanwhile, so that no click lands after the work is done.
-class InputEater : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* e) override {
-        switch (e->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::Wheel:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::ContextMenu:
-            case QEvent::InputMethod:
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-            case QEvent::TabletPress:
-            case QEvent::TabletRelease:
-                return true;
-            default:
-                return false;
-        }
     }
 };
 
@@ -148,36 +100,12 @@ void Name(QObject* object, const char* name) {
     }
 }
 
-void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
-
 // A colour for the enabled control only: disabled, it greys out as usual.
 void SetEnabledColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Active, role, colour);
     palette.setColor(QPalette::Inactive, role, colour);
     widget->setPalette(palette);
-}
-
-// Window managers cut a caption that is wider than its box; a short message
-// such as "存檔完成!!" would make the box that narrow.
-// A box with details is wider, so that the cause and the driver's lines read
-// without much scrolling.
-void FitCaption(QMessageBox& box, int minimumWidth = 0) {
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (grid == nullptr) {
-        return;
-    }
-    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
-    titleFont.setBold(true);
-    // The caption, plus room for the title bar's icon and buttons.
-    const int width =
-        std::max(minimumWidth, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160);
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
-                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 }  // namespace
@@ -383,34 +311,6 @@ bool TfmMain::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-// Other windows and programs replace KVRCFG whole: its folder sees the new
-// file arrive, and the file itself sees edits in place. A burst of changes
-// ends in one refresh.
-void TfmMain::WatchAliasFile() {
-    if (watcher_ != nullptr || form_.WorkDir().empty()) {
-        return;
-    }
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(form_.WorkDir()));
-    const QString file = folder + QStringLiteral("KVRCFG");
-    watcher_ = new QFileSystemWatcher(this);
-    auto* settle = new QTimer(this);
-    settle->setSingleShot(true);
-    settle->setInterval(150);
-    connect(settle, &QTimer::timeout, this, [this, file] {
-        // MainForm holds the refresh while a question, the menu, the name
-        // dialog or a test is open, and runs it when they are over.
-        // A replaced file is a new file: watch the one there now.
-        watcher_->removePath(file);
-        watcher_->addPath(file);
-        form_.AliasFileChanged();
-    });
-    auto changed = [settle] { settle->start(); };
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    watcher_->addPath(folder);
-    watcher_->addPath(file);
-}
-
 void TfmMain::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // The tree takes whatever the form's size leaves; the boxes' panel keeps
@@ -541,300 +441,6 @@ void TfmMain::PopupAt(const QPoint& globalPos) {
         pmMenu->exec(globalPos);  // a chosen item runs its command meanwhile
     }
     form_.pmMenuClosed();
-}
-
-// --- tree ------------------------------------------------------------------
-
-QTreeWidgetItem* TfmMain::MakeItem(const std::u16string& text, NodeId id) {
-    auto* item = new NodeItem(ToQt(text), id);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
-
-QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
-    CreatePendingItems();  // keeps ids in the order the nodes were added
-    QTreeWidgetItem* item = MakeItem(text, static_cast<NodeId>(nodes_.size()));
-    nodes_.push_back(item);
-    return item;
-}
-
-void TfmMain::CreatePendingItems() const {
-    if (pending_.parent == nullptr) {
-        return;
-    }
-    PendingChildren batch = std::move(pending_);
-    pending_ = {};
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(batch.texts.size()));
-    auto& nodes = const_cast<std::vector<QTreeWidgetItem*>&>(nodes_);
-    for (std::size_t i = 0; i < batch.texts.size(); ++i) {
-        const NodeId id = batch.firstId + static_cast<NodeId>(i);
-        QTreeWidgetItem* item = MakeItem(batch.texts[i], id);
-        nodes[static_cast<std::size_t>(id)] = item;
-        items.append(item);
-    }
-    batch.parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    batch.parent->addChildren(items);  // one insertion for the lot
-}
-
-void TfmMain::Forget(QTreeWidgetItem* item) {
-    for (int i = 0; i < item->childCount(); ++i) {
-        Forget(item->child(i));
-    }
-    nodes_[static_cast<std::size_t>(IdOf(item))] = nullptr;
-}
-
-QTreeWidgetItem* TfmMain::Item(NodeId node) const {
-    if (node < 0 || static_cast<std::size_t>(node) >= nodes_.size()) {
-        return nullptr;
-    }
-    CreatePendingItems();
-    return nodes_[static_cast<std::size_t>(node)];
-}
-
-NodeId TfmMain::RootNode() {
-    return IdOf(TreeView1->topLevelItem(0));
-}
-
-NodeId TfmMain::SelectedNode() {
-    return IdOf(TreeView1->currentItem());
-}
-
-void TfmMain::SelectNode(NodeId node) {
-    if (QTreeWidgetItem* item = Item(node)) {
-        TreeView1->setCurrentItem(item);
-    }
-}
-
-std::u16string TfmMain::NodeText(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    return item == nullptr ? std::u16string() : item->text(0).toStdU16String();
-}
-
-std::vector<NodeId> TfmMain::Children(NodeId node) {
-    std::vector<NodeId> children;
-    if (QTreeWidgetItem* item = Item(node)) {
-        children.reserve(static_cast<std::size_t>(item->childCount()));
-        for (int i = 0; i < item->childCount(); ++i) {
-            children.push_back(IdOf(item->child(i)));
-        }
-    }
-    return children;
-}
-
-void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
-    if (QTreeWidgetItem* item = Item(node)) {
-        item->setText(0, ToQt(text));
-    }
-}
-
-void TfmMain::AddChildren(NodeId parent, const std::vector<std::u16string>& texts) {
-    QTreeWidgetItem* parentItem = Item(parent);
-    if (parentItem == nullptr || texts.empty()) {
-        return;
-    }
-    // The items are made when first needed; until then the parent shows that
-    // it can be opened.
-    pending_.parent = parentItem;
-    pending_.firstId = static_cast<NodeId>(nodes_.size());
-    pending_.texts = texts;
-    nodes_.resize(nodes_.size() + texts.size(), nullptr);
-    parentItem->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-}
-
-NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {
-    QTreeWidgetItem* parentItem = Item(parent);
-    if (parentItem == nullptr) {
-        return kNoNode;
-    }
-    QTreeWidgetItem* item = NewItem(text);
-    parentItem->addChild(item);
-    return IdOf(item);
-}
-
-NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return kNoNode;
-    }
-    QTreeWidgetItem* sibling = NewItem(text);
-    if (QTreeWidgetItem* parentItem = item->parent()) {
-        parentItem->addChild(sibling);
-    } else {
-        TreeView1->addTopLevelItem(sibling);
-    }
-    return IdOf(sibling);
-}
-
-void TfmMain::DeleteNode(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return;
-    }
-    Forget(item);
-    delete item;
-    // The tree moves its current item to a neighbour of the deleted one but
-    // leaves it unselected; the editor treats current and selected as one.
-    if (QTreeWidgetItem* current = TreeView1->currentItem()) {
-        TreeView1->setCurrentItem(current);
-        current->setSelected(true);
-    }
-}
-
-void TfmMain::FullExpand(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return;
-    }
-    // Only items with children can open; leaves are skipped cheaply.
-    std::vector<QTreeWidgetItem*> pending{item};
-    while (!pending.empty()) {
-        QTreeWidgetItem* next = pending.back();
-        pending.pop_back();
-        if (next->childCount() == 0) {
-            continue;
-        }
-        next->setExpanded(true);
-        for (int i = 0; i < next->childCount(); ++i) {
-            pending.push_back(next->child(i));
-        }
-    }
-}
-
-void TfmMain::FullCollapse() {
-    TreeView1->collapseAll();
-}
-
-// --- boxes -----------------------------------------------------------------
-
-QLineEdit* TfmMain::BoxWidget(Box box) const {
-    return boxes_[static_cast<std::size_t>(box)];
-}
-
-std::u16string TfmMain::Text(Box box) {
-    return BoxWidget(box)->text().toStdU16String();
-}
-
-void TfmMain::SetText(Box box, const std::u16string& text) {
-    BoxWidget(box)->setText(ToQt(text));
-}
-
-namespace {
-QColor ColourOf(Colour colour) {
-    switch (colour) {
-        case Colour::Red:
-            return QColor(255, 0, 0);
-        case Colour::Blue:
-            return QColor(0, 0, 255);
-        case Colour::Aqua:
-            return QColor(0, 255, 255);
-        case Colour::Window:
-            break;
-    }
-    return QApplication::palette().color(QPalette::Base);
-}
-}  // namespace
-
-void TfmMain::SetNameColour(Colour colour) {
-    SetTextColour(edName, QPalette::Text, ColourOf(colour));
-}
-
-void TfmMain::SetBoxBackground(Box box, Colour colour) {
-    SetTextColour(BoxWidget(box), QPalette::Base, ColourOf(colour));
-}
-
-void TfmMain::SetTestEnabled(bool enabled) {
-    btnTest->setEnabled(enabled);
-}
-
-void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
-    pmnNew->setVisible(newItem);
-    pmnDelete->setVisible(deleteItem);
-    pmnTest->setVisible(testItem);
-}
-
-// --- modal boxes -----------------------------------------------------------
-
-void TfmMain::ShowMessage(const std::u16string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    FitCaption(box);
-    box.exec();
-}
-
-void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    box.setDetailedText(ToQt(details));
-    FitCaption(box, 520);
-    box.exec();
-}
-
-void TfmMain::ShowError(const std::u16string& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    FitCaption(box);
-    box.exec();
-}
-
-Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                    DefaultButton defaultButton, Buttons buttons) {
-    QMessageBox::StandardButtons shown = QMessageBox::Yes | QMessageBox::No;
-    if (buttons == Buttons::YesNoCancel) {
-        shown |= QMessageBox::Cancel;
-    }
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    ToQt(caption), ToQt(text), shown, this);
-    box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
-    FitCaption(box);
-    box.exec();
-    if (box.clickedButton() == box.button(QMessageBox::Yes)) {
-        return Answer::Yes;
-    }
-    if (box.clickedButton() == box.button(QMessageBox::No)) {
-        return Answer::No;
-    }
-    // Escape or the window's close.
-    return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
-}
-
-std::optional<std::u16string> TfmMain::PromptName() {
-    TfmKeyIn dialog(this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return dialog.Text().toStdU16String();
-}
-
-void TfmMain::RunWithoutInput(const std::function<void()>& work) {
-    InputEater eater;
-    qApp->installEventFilter(&eater);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    running_ = true;
-
-    std::exception_ptr failure;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&work, &failure] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    worker->start();
-    // Repaints go on; input waits in the queue and is eaten below.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    delete worker;
-    QCoreApplication::processEvents();  // delivers the queued input to the eater
-
-    running_ = false;
-    QApplication::restoreOverrideCursor();
-    qApp->removeEventFilter(&eater);
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
 }
 
 }  // namespace kvr
