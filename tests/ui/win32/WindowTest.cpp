@@ -289,6 +289,14 @@ TEST_F(WindowTest, ClickLoadsAnAliasAndSaveWritesItsValuesEncoded) {
     Start();
     window_->FullExpand(window_->RootNode());
 
+    // A click beside the nodes loads nothing, not even the highlighted one.
+    ::SendMessageW(Tree(), TVM_SELECTITEM, TVGN_CARET,
+                   reinterpret_cast<LPARAM>(TreeItem(L"Alpha")));
+    RECT inside{};
+    ::GetClientRect(Tree(), &inside);
+    Click(Tree(), {inside.right / 2, inside.bottom - 5});
+    EXPECT_EQ(Text(Control("edName")), L"");
+
     ClickNode(L"Alpha");
     EXPECT_EQ(Text(Control("edName")), L"Alpha");
     EXPECT_EQ(Text(Control("edDatabaseName")), L"db1");
