@@ -53,6 +53,7 @@ kvr::MainFormServices Services(const std::string& dir) {
     kvr::MainFormServices services = kvr::MachineServices();
     services.currentDirectory = [dir] { return dir; };
     services.publishSettings = [](const std::string&) {};
+    services.publishedWorkDir = nullptr;
     return services;
 }
 

@@ -52,6 +52,7 @@ void RunClicks(benchmark::State& state, const std::string& server, const QString
     kvr::MainFormServices services = kvr::MachineServices();
     services.currentDirectory = [path = dir.Path()] { return path; };
     services.publishSettings = [](const std::string&) {};
+    services.publishedWorkDir = nullptr;
     kvr::TfmMain window(services);
     window.show();
     if (!QTest::qWaitForWindowActive(&window)) {

@@ -46,7 +46,9 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p "$dist"
 cp "$exe" "$stage/Kavrolis.exe"
 cp "$cli" "$stage/kvrcfg.exe"
-sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
+# UTF-8 with a byte order mark and CR LF: Notepad reads it right whatever
+# the machine's code page (Big5 included).
+{ printf '\xEF\xBB\xBF'; sed 's/$/\r/' "$root/packaging/windows/README.txt"; } >"$stage/README.txt"
 zip="$dist/Kavrolis-$version-win32.zip"
 rm -f "$zip"
 (cd "$stage" && zip -q -X "$zip" Kavrolis.exe kvrcfg.exe README.txt)

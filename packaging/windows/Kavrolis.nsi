@@ -1,5 +1,6 @@
 ; The Kavrolis installer: the program, a Start-menu shortcut that starts in
-; the suite's work directory, and an uninstaller.
+; the suite's work directory, and an uninstaller. The work directory proposed
+; is the published one, else a shared folder every user may write.
 ; makensis -DVERSION=x.y.z -DEXE=path\Kavrolis.exe -DCLI=path\kvrcfg.exe -DREADME=path\README.txt
 ;          -DICON=path\Kavrolis.ico -DOUTFILE=path\setup.exe Kavrolis.nsi
 ; A silent installation takes the work directory from the command line:
@@ -30,6 +31,7 @@ VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Kavrolis"
 
 Var WorkDir
+Var SharedDir  ; the machine's shared program data folder for Kavrolis
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -70,10 +72,16 @@ LangString UninstallLink ${LANG_ENGLISH} "Uninstall Kavrolis"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kavrolis"
 
 Function .onInit
-  ; The work directory of an earlier installation, else the program's folder.
-  ReadRegStr $WorkDir HKLM "${UNINSTALL_KEY}" "WorkDir"
+  ; The work directory the suite already uses: the one the editor published
+  ; (as the 32-bit editor does, in the 32-bit view of the registry). Else a
+  ; folder of the machine's shared program data, which the installation lets
+  ; every user write (the program folder would not: ordinary users cannot
+  ; write under Program Files).
+  SetShellVarContext all
+  StrCpy $SharedDir "$APPDATA\Kavrolis"
+  ReadRegStr $WorkDir HKLM "SOFTWARE" "KVRPath"
   StrCmp $WorkDir "" 0 +2
-    StrCpy $WorkDir "$INSTDIR"
+    StrCpy $WorkDir $SharedDir
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/WORKDIR=" $1
@@ -90,6 +98,10 @@ Section "Kavrolis"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateDirectory "$WorkDir"
+  ; The proposed shared folder: every user of the machine (the Users group,
+  ; by its well-known SID) may change what is in it, KVRCFG included.
+  StrCmp $WorkDir $SharedDir 0 +2
+    nsExec::Exec 'icacls "$WorkDir" /grant *S-1-5-32-545:(OI)(CI)M'
   CreateDirectory "$SMPROGRAMS\Kavrolis"
   ; A shortcut starts in the output path in force when it is made.
   SetOutPath "$WorkDir"

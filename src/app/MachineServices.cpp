@@ -14,6 +14,7 @@ MainFormServices MachineServices() {
     s.publishSettings = [](const std::string& workDir) {
         PublishMachineSettings(workDir, *platform::MachineRegistry());
     };
+    s.publishedWorkDir = [] { return PublishedWorkDir(*platform::MachineRegistry()); };
     s.openConnection = OpenConnectionOnce;
     s.clock = platform::GetLocalTime;
     return s;

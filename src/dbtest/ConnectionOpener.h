@@ -11,16 +11,17 @@ namespace kvr {
 // Why an open failed, in the terms an administrator acts on. Every opener
 // (FreeTDS on Linux, ADO on Windows) sorts its driver's errors into these.
 enum class FailureReason {
-    Other,                // none of the below; the driver's text says more
-    NoServerName,         // the server name is empty
-    ServerNotFound,       // the host name does not resolve, or nothing is reachable there
-    PortClosed,           // the host refused the connection: nothing listens at that port
-    Timeout,              // no answer within the login timeout
-    LoginRefused,         // wrong user name or password (SQL Server 18456)
-    IntegratedLogin,      // no user name: the integrated login was refused or unavailable
-    DatabaseUnavailable,  // missing, or not allowed for this login (SQL Server 4060)
-    Encryption,           // the two sides did not agree on encryption
-    InstanceNotFound,     // host\instance: the SQL Server Browser does not know the instance
+    Other,                  // none of the below; the driver's text says more
+    NoServerName,           // the server name is empty
+    ServerNotFound,         // the host name does not resolve, or nothing is reachable there
+    PortClosed,             // the host refused the connection: nothing listens at that port
+    Timeout,                // no answer within the login timeout
+    LoginRefused,           // wrong user name or password (SQL Server 18456)
+    IntegratedLogin,        // no user name: the integrated login was refused or unavailable
+    DatabaseUnavailable,    // missing, or not allowed for this login (SQL Server 4060)
+    Encryption,             // the two sides did not agree on encryption
+    InstanceNotFound,       // host\instance: the SQL Server Browser does not know the instance
+    WindowsAccountRefused,  // the provider logged in as the Windows user; the detail names it
 };
 
 struct ConnectionOutcome {

@@ -7,6 +7,9 @@
 #include <iterator>
 #include <utility>
 
+#include "editor/DisplayOrder.h"
+#include "editor/FormHelpers.h"
+#include "editor/Publication.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -38,58 +41,6 @@ std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }
 
-// Puts the values in place of "%1", "%2", ...; a value's own text is left as
-// it is.
-std::u16string Fill(std::u16string_view text, std::initializer_list<std::u16string> values) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - u'1') : 9;
-        if (text[i] == u'%' && n < values.size()) {
-            out += *(values.begin() + n);
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-// Trim on Unicode text: the same characters go as on the bytes, since no byte
-// of a multi-byte character is 0x20 or less.
-std::u16string TrimmedText(std::u16string_view text) {
-    auto blank = [](char16_t c) { return c <= 0x20; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::u16string(text);
-}
-
-// A character for a message: itself in quotes and its code point, which also
-// tells apart characters that look alike or show as nothing.
-std::u16string Quoted(const std::u16string& character) {
-    char32_t code = character.empty() ? 0 : character[0];
-    if (character.size() == 2) {
-        code = 0x10000 + ((static_cast<char32_t>(character[0]) - 0xD800) << 10) +
-               (static_cast<char32_t>(character[1]) - 0xDC00);
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, " (U+%04X)", static_cast<unsigned>(code));
-    return u"\"" + character + u"\"" + Unicode(hex);
-}
-
-// The first control character of a name, as "0x0D".
-std::u16string FirstControl(const std::string& name) {
-    auto control = std::find_if(name.begin(), name.end(),
-                                [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X",
-                  control == name.end() ? 0u : static_cast<unsigned>(*control));
-    return Unicode(hex);
-}
-
 // The name as the file stores it, in its letter case; the name itself when
 // no header carries it.
 std::string StoredName(AliasFile& file, const std::string& name) {
@@ -99,52 +50,6 @@ std::string StoredName(AliasFile& file, const std::string& name) {
         }
     }
     return name;
-}
-
-// Runs a step when the scope ends, however it ends.
-template <class F>
-class Finally {
-  public:
-    explicit Finally(F f) : f_(std::move(f)) {}
-    ~Finally() { f_(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-  private:
-    F f_;
-};
-
-// The names in the user's locale order (letter case counting): their bytes,
-// and their texts as shown. One collation key per name keeps start-up fast for
-// large files.
-struct SortedNames {
-    std::vector<std::string> names;
-    std::vector<std::u16string> texts;
-};
-
-SortedNames SortedForDisplay(std::vector<std::string> names) {
-    struct Entry {
-        std::string key;
-        std::u16string text;
-        std::string name;
-    };
-    std::vector<Entry> entries;
-    entries.reserve(names.size());
-    for (std::string& name : names) {
-        std::u16string text = Unicode(name);
-        std::string key = platform::CollationKey(text);
-        entries.push_back({std::move(key), std::move(text), std::move(name)});
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
-    SortedNames sorted;
-    sorted.names.reserve(entries.size());
-    sorted.texts.reserve(entries.size());
-    for (Entry& entry : entries) {
-        sorted.names.push_back(std::move(entry.name));
-        sorted.texts.push_back(std::move(entry.text));
-    }
-    return sorted;
 }
 
 }  // namespace
@@ -169,8 +74,27 @@ std::u16string ErrorBoxText(const std::u16string& message) {
 MainForm::MainForm(MainView& view, MainFormServices services)
     : view_(view), services_(std::move(services)) {}
 
+MainForm::Busy::~Busy() {
+    if (--form_.depth_ == 0 && form_.refreshWaiting_ && !form_.menuOpen_) {
+        form_.RunWaitingRefresh();
+    }
+}
+
+void MainForm::RunWaitingRefresh() noexcept {
+    refreshWaiting_ = false;
+    Busy busy(*this);
+    try {
+        FollowFile();
+    } catch (const std::exception& failure) {
+        // Nobody asked for this refresh: a file that cannot be read just now
+        // is left to the next command to report.
+    } catch (...) {
+    }
+}
+
 template <class Step>
 void MainForm::Guarded(Step&& step) {
+    Busy busy(*this);
     try {
         step();
     } catch (const std::exception& failure) {
@@ -194,6 +118,7 @@ void MainForm::FormActivate() {
     // Cleared before anything can fail: closing an error box re-activates the
     // window, and the first activation must not run (and fail) again.
     bFirstActivate = false;
+    Busy busy(*this);
 
     std::vector<std::u16string> failures;
     auto remember = [&](const std::exception& e) { failures.push_back(FailureText(e)); };
@@ -212,6 +137,11 @@ void MainForm::FormActivate() {
         Fill(Tr(KVR_TEXT("MainForm", "Work directory: %1")), {Unicode(sWorkDir)}));
     try {
         services_.publishSettings(sWorkDir);
+        // Without the rights the registry keeps what it held: said once here,
+        // on every system alike, and the aliases can be edited all the same.
+        if (services_.publishedWorkDir && services_.publishedWorkDir() != sWorkDir) {
+            failures.push_back(ErrorBoxText(Tr(PublicationRefusedText())));
+        }
     } catch (const std::exception& e) {
         remember(e);
     }
@@ -236,6 +166,7 @@ void MainForm::FormActivate() {
 
     Cipher.emplace();
     ClearAliasFields();
+    ready_ = true;
 
     // The window is usable, with the root alone if the list could not be read.
     for (const std::u16string& text : failures) {
@@ -244,7 +175,16 @@ void MainForm::FormActivate() {
 }
 
 bool MainForm::FormCloseQuery() {
-    return LeaveAlias();
+    if (testing_) {
+        return false;  // the window takes no input until the test is done
+    }
+    Busy busy(*this);
+    try {
+        return LeaveAlias();
+    } catch (const std::exception& failure) {
+        view_.ShowError(FailureText(failure));
+        return false;
+    }
 }
 
 void MainForm::FormClose() {
@@ -368,6 +308,9 @@ bool MainForm::LeaveAlias() {
 
 void MainForm::TreeView1Click() {
     Guarded([&] {
+        if (!Ready()) {
+            return;
+        }
         NodeId node = view_.SelectedNode();
         // Clicking the alias on screen again keeps the user's unsaved texts;
         // the popup menu's test then tests them as shown.
@@ -378,15 +321,19 @@ void MainForm::TreeView1Click() {
             view_.SelectNode(aliasNode_ != kNoNode ? aliasNode_ : view_.RootNode());
             return;
         }
-        if (IsRoot(node)) {
-            ClearAliasFields();
-            return;
-        }
-        sAlias = NameOf(node);
-        aliasNode_ = node;
-        view_.SetText(Box::Name, view_.NodeText(node));
-        LoadAlias();
+        LoadNode(node);
     });
+}
+
+void MainForm::LoadNode(NodeId node) {
+    if (IsRoot(node)) {
+        ClearAliasFields();
+        return;
+    }
+    sAlias = NameOf(node);
+    aliasNode_ = node;
+    view_.SetText(Box::Name, view_.NodeText(node));
+    LoadAlias();
 }
 
 void MainForm::ClearAliasFields() {
@@ -451,7 +398,11 @@ void MainForm::LoadAlias() {
 }
 
 void MainForm::btnSaveClick() {
-    Guarded([&] { SaveAlias(); });
+    Guarded([&] {
+        if (Ready()) {
+            SaveAlias();
+        }
+    });
 }
 
 bool MainForm::SaveAlias() {
@@ -519,8 +470,10 @@ bool MainForm::SaveAlias() {
                              "Alias [%1] no longer exists: another program deleted or "
                              "renamed it. Nothing was saved.")),
                  {Unicode(sAlias)}));
-        FollowFile();
-        return false;
+        // The typed texts are then kept as that alias again, or dropped, as
+        // the user says: either way nothing is left to ask about.
+        FollowFile(true);
+        return !Modified();
     }
     stored_ = stored;
     shown_ = texts;
@@ -537,15 +490,29 @@ void MainForm::edDatabaseNameExit(Box box) {
 }
 
 void MainForm::AliasFileChanged() {
-    // Nobody asked for this refresh: a file that cannot be read just now is
-    // left to the next command to report.
-    try {
-        FollowFile();
-    } catch (const std::exception&) {
+    if (!Ready()) {
+        return;  // the first activation lists the file as it is then
+    }
+    // A command under way counts on the tree as it left it.
+    refreshWaiting_ = true;
+    if (MayRefresh()) {
+        RunWaitingRefresh();
     }
 }
 
-void MainForm::FollowFile() {
+bool MainForm::NodeExists(NodeId node) {
+    if (node == kNoNode) {
+        return false;
+    }
+    NodeId root = view_.RootNode();
+    if (node == root) {
+        return true;
+    }
+    std::vector<NodeId> children = view_.Children(root);
+    return std::find(children.begin(), children.end(), node) != children.end();
+}
+
+void MainForm::FollowFile(bool told) {
     std::vector<std::string> names = File().ListExistingAliases();
     // What changed since the tree last followed the file, counting repeats:
     // names in the file that the tree has not seen, and names gone from it.
@@ -575,14 +542,15 @@ void MainForm::FollowFile() {
         return kNoNode;
     };
     NodeId selected = view_.SelectedNode();
+    bool shownGone = false;
     for (const std::string& name : removed) {
         NodeId node = nodeNamed(name);
         if (node == kNoNode) {
             continue;
         }
-        // The boxes keep what the user typed; a save then says the alias is gone.
         if (node == aliasNode_) {
             aliasNode_ = kNoNode;
+            shownGone = true;
         }
         names_.erase(node);
         view_.DeleteNode(node);
@@ -598,17 +566,98 @@ void MainForm::FollowFile() {
     if (selected != kNoNode && view_.SelectedNode() != selected) {
         view_.SelectNode(selected);
     }
+    if (shownGone && !sAlias.empty()) {
+        // Renamed when exactly one new name carries the fields it was loaded with.
+        std::optional<std::string> renamedTo;
+        int same = 0;
+        for (const std::string& name : added) {
+            if (File().ReadAliasFields(name) == stored_) {
+                renamedTo = name;
+                ++same;
+            }
+        }
+        ShownAliasGone(same == 1 ? renamedTo : std::nullopt, told);
+    }
+}
+
+void MainForm::ShownAliasGone(const std::optional<std::string>& renamedTo, bool told) {
+    const std::u16string alias = Unicode(sAlias);
+    const std::u16string newName = renamedTo ? Unicode(*renamedTo) : std::u16string();
+    if (!Modified()) {
+        // Nothing typed: the boxes follow the tree, to the new name if renamed.
+        if (!told) {
+            view_.ShowMessage(
+                renamedTo
+                    ? Fill(Tr(KVR_TEXT("MainForm", "Another program renamed alias [%1] to [%2].")),
+                           {alias, newName})
+                    : Fill(Tr(KVR_TEXT("MainForm", "Another program deleted alias [%1].")),
+                           {alias}));
+        }
+        NodeId next = renamedTo ? FindAliasNode(*renamedTo) : kNoNode;
+        if (next != kNoNode) {
+            view_.SelectNode(next);
+        }
+        ClearAliasFields();
+        LoadNode(view_.SelectedNode());
+        return;
+    }
+    // Typed texts: offered once to be kept as the alias again.
+    SourceText question =
+        told ? KVR_TEXT("MainForm", "Keep the fields typed here as alias [%1] again?")
+        : renamedTo
+            ? KVR_TEXT("MainForm",
+                       "Another program renamed alias [%1] to [%2]. Keep the fields typed here as "
+                       "alias [%1] again?")
+            : KVR_TEXT("MainForm",
+                       "Another program deleted alias [%1]. Keep the fields typed here as alias "
+                       "[%1] again?");
+    Answer answer = view_.Ask(Fill(Tr(question), {alias, newName}),
+                              Tr(KVR_TEXT("MainForm", "Alias changed elsewhere")), Icon::Warning,
+                              DefaultButton::Yes, Buttons::YesNo);
+    if (answer != Answer::Yes) {
+        ClearAliasFields();
+        LoadNode(view_.SelectedNode());
+        return;
+    }
+    // Written as a new alias of that name: every box is saved as typed.
+    const std::string name = sAlias;
+    if (!File().HasAliasHeader(name)) {
+        File().AddAliasHeader(name);
+        listed_.push_back(name);
+    }
+    NodeId node = FindAliasNode(name);
+    if (node == kNoNode) {
+        node = view_.AddChild(view_.RootNode(), alias);
+        names_[node] = name;
+    }
+    view_.SelectNode(node);
+    aliasNode_ = node;
+    view_.SetText(Box::Name, view_.NodeText(node));
+    shown_ = {};
+    stored_ = File().ReadAliasFields(name);
+    for (std::string& value : stored_) {
+        value.clear();
+    }
+    SaveAlias();
 }
 
 // ---- Connection test -------------------------------------------------------
 
 void MainForm::btnTestClick() {
-    Guarded([&] { TestConnection(); });
+    Guarded([&] {
+        if (Ready()) {
+            TestConnection();
+        }
+    });
 }
 
 void MainForm::TestConnection() {
     view_.SetTestEnabled(false);
-    Finally enableAgain([&] { view_.SetTestEnabled(true); });
+    testing_ = true;
+    Finally enableAgain([&] {
+        testing_ = false;
+        view_.SetTestEnabled(true);
+    });
 
     auto utf8 = [&](Box box) { return platform::Utf16ToUtf8(view_.Text(box)); };
     const std::string connectionString = BuildConnectionString(
@@ -638,6 +687,13 @@ void MainForm::TestConnection() {
 // ---- Popup menu ------------------------------------------------------------
 
 void MainForm::pmMenuPopup() {
+    Busy busy(*this);
+    menuOpen_ = false;
+    menuNode_ = kNoNode;
+    if (!Ready()) {
+        view_.ShowMenuItems(false, false, false);
+        return;
+    }
     if (view_.SelectedNode() == kNoNode) {
         view_.SelectNode(view_.RootNode());
     }
@@ -650,11 +706,22 @@ void MainForm::pmMenuPopup() {
     }
     bool root = IsRoot(node);
     view_.ShowMenuItems(root, !root, !root);
+    // Until it closes, refreshes wait; its command serves this node.
+    menuOpen_ = true;
+    menuNode_ = node;
+}
+
+void MainForm::pmMenuClosed() {
+    Busy busy(*this);
+    menuOpen_ = false;
 }
 
 // ---- Keys --------------------------------------------------------------------
 
 bool MainForm::FormKeyDown(int key, KeyModifiers modifiers) {
+    if (!Ready()) {
+        return false;
+    }
     if (key == kKeyS && modifiers.control && !modifiers.alt && !modifiers.shift) {
         btnSaveClick();
         return true;
@@ -669,7 +736,8 @@ bool MainForm::FormKeyDown(int key, KeyModifiers modifiers) {
 }
 
 bool MainForm::TreeView1KeyDown(int key, KeyModifiers modifiers) {
-    if (modifiers.control || modifiers.alt) {
+    Busy busy(*this);
+    if (modifiers.control || modifiers.alt || !Ready()) {
         return false;
     }
     switch (key) {
@@ -708,6 +776,30 @@ bool MainForm::TreeView1KeyDown(int key, KeyModifiers modifiers) {
 
 void MainForm::pmnNewClick(int tag) {
     Guarded([&] {
+        if (!Ready()) {
+            return;
+        }
+        if (menuOpen_) {
+            // Chosen from the menu: the refresh that waited for it runs
+            // first, and the command serves the node the menu was opened
+            // for, or nothing when that node has gone.
+            menuOpen_ = false;
+            const NodeId node = menuNode_;
+            if (refreshWaiting_) {
+                refreshWaiting_ = false;
+                FollowFile();
+            }
+            if (!NodeExists(node)) {
+                return;
+            }
+            if (view_.SelectedNode() != node) {
+                view_.SelectNode(node);
+                TreeView1Click();
+                if (view_.SelectedNode() != node) {
+                    return;
+                }
+            }
+        }
         switch (tag) {
             case 1:
                 NewAlias();
@@ -837,6 +929,9 @@ void MainForm::edNameExit() {
         return;
     }
     Guarded([&] {
+        if (!Ready()) {
+            return;
+        }
         const std::u16string newText = TrimmedText(view_.Text(Box::Name));
         if (newText == oldNameText_) {
             return;
@@ -924,7 +1019,7 @@ void MainForm::RenameAlias(const std::u16string& newText) {
                                                "Alias [%1] no longer exists: another program "
                                                "deleted or renamed it. It was not renamed.")),
                                    {oldNameText_}));
-            FollowFile();
+            FollowFile(true);
             break;
     }
 }

@@ -26,6 +26,10 @@ namespace kvr {
 struct MainFormServices {
     std::function<std::string()> currentDirectory;
     std::function<void(const std::string& workDir)> publishSettings;
+    // The work directory the machine publishes, read back after publishing:
+    // one that differs was refused (no rights), and the first activation
+    // says so. Unset: not checked.
+    std::function<std::optional<std::string>()> publishedWorkDir;
     std::function<ConnectionOutcome(const std::string& connectionString)> openConnection;
     std::function<platform::LocalTime()> clock;
 };
@@ -39,8 +43,9 @@ class MainForm {
     // Window
     void FormCreate();
     void FormActivate();
-    // Whether the window may close: unsaved box texts are saved or dropped
-    // first, as the user answers; false keeps the window open.
+    // Whether the window may close, or the session end (logging off, shutting
+    // down): never while a connection test runs; unsaved box texts are saved
+    // or dropped first, as the user answers; false keeps the window open.
     bool FormCloseQuery();
     void FormClose();
 
@@ -62,13 +67,22 @@ class MainForm {
 
     // KVRCFG changed on disk, perhaps through another window or program: the
     // tree follows the names in the file (added, removed, renamed), keeping
-    // the selection and the boxes' texts. The window calls it when it sees
-    // the file change; a save whose alias has gone calls it too.
+    // the selection. The window calls it whenever it sees the file change;
+    // while a handler is under way (a question, the name dialog, a test) or
+    // the popup menu is open, the refresh waits until they are over. When
+    // the shown alias went, the user is told once; typed texts are offered
+    // to be kept as that alias again.
     void AliasFileChanged();
+    // Whether a refresh would run now rather than wait.
+    bool MayRefresh() const { return depth_ == 0 && !menuOpen_; }
 
-    // Popup menu; tag 1 New, 2 Delete, 3 Test
+    // Popup menu; tag 1 New, 2 Delete, 3 Test. A command chosen from the menu
+    // acts on the node the menu was opened for, or on nothing when that node
+    // went meanwhile. The view calls pmMenuClosed when the menu has closed,
+    // whether or not a command was chosen.
     void pmMenuPopup();
     void pmnNewClick(int tag);
+    void pmMenuClosed();
 
     // Rename box
     void edNameEnter();
@@ -84,8 +98,25 @@ class MainForm {
     bool Modified();
 
   private:
+    // Marks a handler under way; the outermost one, when it ends, runs a
+    // refresh that had to wait.
+    class Busy {
+      public:
+        explicit Busy(MainForm& form) : form_(form) { ++form_.depth_; }
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+      private:
+        MainForm& form_;
+    };
+    friend class Busy;
+
     template <class Step>
     void Guarded(Step&& step);
+    // Whether the alias list is there: no command runs before it.
+    bool Ready() const { return ready_; }
+    void RunWaitingRefresh() noexcept;
 
     void ClearAliasFields();
     void LoadAlias();
@@ -97,7 +128,13 @@ class MainForm {
     void RenameAlias(const std::u16string& newText);
     void RememberOldName();
     void RestoreName();
-    void FollowFile();
+    // told: the user was just told that the shown alias is gone.
+    void FollowFile(bool told = false);
+    // The shown alias went from the file (to renamedTo when another program
+    // renamed it): says so once, and keeps or drops the typed texts.
+    void ShownAliasGone(const std::optional<std::string>& renamedTo, bool told);
+    void LoadNode(NodeId node);
+    bool NodeExists(NodeId node);
 
     bool IsRoot(NodeId node);
     NodeId FindAliasNode(const std::string& name);
@@ -136,6 +173,13 @@ class MainForm {
     std::set<std::string> warned_;                   // aliases told that some text cannot be shown
     std::u16string oldNameText_;  // the rename box's trimmed text when it was entered
     bool renaming_ = false;       // edNameExit is asking (its box takes the focus)
+
+    int depth_ = 0;                // handlers under way
+    bool menuOpen_ = false;        // the popup menu is open
+    NodeId menuNode_ = kNoNode;    // the node it was opened for
+    bool refreshWaiting_ = false;  // a refresh waits for the handlers to end
+    bool testing_ = false;         // a connection test runs
+    bool ready_ = false;           // the first activation has listed the aliases
 };
 
 // The error box's text: the message, with "." appended when its last character

@@ -53,6 +53,12 @@ constexpr Explained kExplained[] = {
               "The named SQL Server instance was not found: the SQL Server Browser (UDP port "
               "1434) on that machine did not report it. Check the instance name, or give the "
               "port instead (host,port).")},
+    {FailureReason::WindowsAccountRefused, "windows-account-refused",
+     KVR_TEXT("ConnectionTest",
+              "The server refused the Windows account named below: the connection logged in as "
+              "the Windows user running this program, not with the user name and password "
+              "typed here. Give that account a login on the server, or run the program as a "
+              "Windows user that has one.")},
     {FailureReason::Other, "other",
      KVR_TEXT("ConnectionTest", "The connection failed for the reason the driver gives below.")},
 };

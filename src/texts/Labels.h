@@ -24,5 +24,8 @@ inline constexpr std::array<char16_t, sizeof kRootText> kRootTextWide = Widened(
 // ServerName, UserName, PassWord); the window shows each followed by ":".
 inline constexpr std::array<const char16_t*, 4> kFieldLabels{u"資料庫名稱", u"伺服器名稱",
                                                              u"使用者帳號", u"使用者密碼"};
+// The same as the form's captions show them.
+inline constexpr std::array<const char16_t*, 4> kFieldCaptions{u"資料庫名稱:", u"伺服器名稱:",
+                                                               u"使用者帳號:", u"使用者密碼:"};
 
 }  // namespace kvr::texts

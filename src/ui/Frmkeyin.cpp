@@ -16,6 +16,10 @@ TfmKeyIn::TfmKeyIn(QWidget* parent)
     setAccessibleDescription(QStringLiteral("fmKeyIn"));
     setWindowTitle(QStringLiteral(u"請輸入KVR別名後按Enter"));
     setModal(true);
+    // No border icons: no minimise or maximise box, whatever the window
+    // manager would add to a dialog by default.
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+    setWindowFlag(Qt::WindowSystemMenuHint, false);
 
     QFont dialogFont;
     dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});

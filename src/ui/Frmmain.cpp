@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSpacerItem>
 #include <QThread>
 #include <QTimer>
@@ -28,41 +30,24 @@
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 
+#include "editor/FormControls.h"
 #include "platform/Text.h"
 #include "texts/Labels.h"
 #include "texts/Texts.h"
 #include "ui/FormFont.h"
 #include "ui/Frmkeyin.h"
+#include "ui/QtHelpers.h"
 
 namespace kvr {
 namespace {
 
 // Outer size of the window: the client area plus a usual frame.
-constexpr int kOuterWidth = 748;
-constexpr int kOuterHeight = 323;
+constexpr int kOuterWidth = FormGeometry::kOuterWidth;
+constexpr int kOuterHeight = FormGeometry::kOuterHeight;
 // What Windows reports for a key taken by an input method.
 constexpr int kInputMethodKey = 229;
-
-QString ToQt(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
-// Every item of the tree is one of these: the item knows its node id without
-// a QVariant per item.
-class NodeItem : public QTreeWidgetItem {
-  public:
-    NodeItem(const QString& text, NodeId id)
-        : QTreeWidgetItem(QStringList{text}, UserType), id_(id) {}
-    NodeId Id() const { return id_; }
-
-  private:
-    NodeId id_;
-};
-
-NodeId IdOf(const QTreeWidgetItem* item) {
-    return item == nullptr ? kNoNode : static_cast<const NodeItem*>(item)->Id();
-}
 
 // Shows every character of the password box as "*", whatever the style's own
 // mask character is.
@@ -74,35 +59,6 @@ class StarMaskStyle : public QProxyStyle {
             return '*';
         }
         return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-// Eats the user's input while work runs off the GUI thread, and the input
-// that queued up meanwhile, so that no click lands after the work is done.
-class InputEater : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* e) override {
-        switch (e->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::Wheel:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::ContextMenu:
-            case QEvent::InputMethod:
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-            case QEvent::TabletPress:
-            case QEvent::TabletRelease:
-                return true;
-            default:
-                return false;
-        }
     }
 };
 
@@ -147,12 +103,6 @@ void Name(QObject* object, const char* name) {
     }
 }
 
-void SetTextColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
-
 // A colour for the enabled control only: disabled, it greys out as usual.
 void SetEnabledColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -161,31 +111,13 @@ void SetEnabledColour(QWidget* widget, QPalette::ColorRole role, const QColor& c
     widget->setPalette(palette);
 }
 
-// Window managers cut a caption that is wider than its box; a short message
-// such as "存檔完成!!" would make the box that narrow.
-// A box with details is wider, so that the cause and the driver's lines read
-// without much scrolling.
-void FitCaption(QMessageBox& box, int minimumWidth = 0) {
-    auto* grid = qobject_cast<QGridLayout*>(box.layout());
-    if (grid == nullptr) {
-        return;
-    }
-    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
-    titleFont.setBold(true);
-    // The caption, plus room for the title bar's icon and buttons.
-    const int width =
-        std::max(minimumWidth, QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160);
-    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
-                  grid->rowCount(), 0, 1, grid->columnCount());
-}
-
 }  // namespace
 
 TfmMain::TfmMain(MainFormServices services, QWidget* parent)
     : QWidget(parent), form_(*this, std::move(services)) {
     Name(this, "fmMain");
     setWindowTitle(QString::fromStdU16String(MainForm::kRootText));
-    setFont(FormFont(15));
+    setFont(FormFont(FormGeometry::kFontPixels));
     // Opens at the size of the form; larger sizes give the tree the room.
     resize(kClientWidth, kClientHeight);
     setMinimumSize(kClientWidth, kClientHeight);
@@ -195,15 +127,103 @@ TfmMain::TfmMain(MainFormServices services, QWidget* parent)
     }
     BuildControls();
     BuildMenu();
+    // Logging off or shutting down asks about unsaved texts as closing does;
+    // Cancel refuses the end of the session where the session manager lets it.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (manager.allowsInteraction() && !form_.FormCloseQuery()) {
+            manager.cancel();
+        }
+        manager.release();
+    });
     form_.FormCreate();
 }
 
 TfmMain::~TfmMain() = default;
 
 void TfmMain::BuildControls() {
-    TreeView1 = new QTreeWidget(this);
-    Name(TreeView1, "TreeView1");
-    TreeView1->setGeometry(0, 0, kTreeWidth, kClientHeight);
+    // Every control from the form's table, in its order (the tab order).
+    QHash<QString, QWidget*> parents{{QStringLiteral("fmMain"), this}};
+    for (const FormControl& c : FormControls()) {
+        QWidget* parent = parents.value(QString::fromLatin1(c.parent), this);
+        const QRect place(c.left, c.top, c.width, c.height);
+        const QString caption = QString::fromUtf16(c.caption);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+            case ControlKind::Tree:
+                TreeView1 = new QTreeWidget(parent);
+                widget = TreeView1;
+                break;
+            case ControlKind::Panel: {
+                auto* panel = new QFrame(parent);
+                // Panel1 has a lowered bevel; Panel2 none.
+                panel->setFrameStyle(parent == this ? QFrame::Panel | QFrame::Sunken
+                                                    : QFrame::NoFrame);
+                panel->setLineWidth(1);
+                (parent == this ? Panel1 : Panel2) = panel;
+                widget = panel;
+                break;
+            }
+            case ControlKind::Rule:
+                Panel3 = new QFrame(parent);
+                Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+                Panel3->setLineWidth(1);
+                widget = Panel3;
+                break;
+            case ControlKind::NameBox:
+            case ControlKind::Box: {
+                auto* box = new QLineEdit(parent);
+                boxes_[static_cast<std::size_t>(c.box)] = box;
+                box->installEventFilter(this);
+                widget = box;
+                break;
+            }
+            case ControlKind::Hint:
+                Label5 = new QLabel(caption, parent);
+                widget = Label5;
+                break;
+            case ControlKind::Label: {
+                auto* label = new QLabel(caption, parent);
+                // Right-aligned against its box, as all four are.
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                labels_.push_back({label, c.box});
+                widget = label;
+                break;
+            }
+            case ControlKind::Button: {
+                auto* button = new QPushButton(caption, parent);
+                button->installEventFilter(this);
+                // Enter presses the focused button, as Space does.
+                button->setAutoDefault(true);
+                (std::string_view(c.name) == "btnSave" ? btnSave : btnTest) = button;
+                widget = button;
+                break;
+            }
+        }
+        Name(widget, c.name);
+        parents.insert(QString::fromLatin1(c.name), widget);
+        if (c.fontPixels != 0) {
+            widget->setFont(FormFont(c.fontPixels, c.bold));
+        }
+        if (c.text) {
+            const QColor colour(c.text->red, c.text->green, c.text->blue);
+            if (c.kind == ControlKind::Button) {
+                SetEnabledColour(widget, QPalette::ButtonText, colour);
+            } else {
+                SetTextColour(
+                    widget, c.kind == ControlKind::NameBox ? QPalette::Text : QPalette::WindowText,
+                    colour);
+            }
+        }
+        if (c.background) {
+            SetTextColour(widget, QPalette::Base,
+                          QColor(c.background->red, c.background->green, c.background->blue));
+        }
+        widget->setGeometry(place);
+        if (c.kind == ControlKind::NameBox || c.kind == ControlKind::Box) {
+            FitBox(*static_cast<QLineEdit*>(widget), c);
+        }
+    }
+
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
     TreeView1->setIndentation(19);
@@ -219,98 +239,44 @@ void TfmMain::BuildControls() {
     connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { form_.TreeView1Click(); });
     connect(TreeView1, &QTreeWidget::itemExpanded, this, [this] { CreatePendingItems(); });
 
-    Panel1 = new QFrame(this);
-    Name(Panel1, "Panel1");
-    Panel1->setGeometry(kTreeWidth, 0, kClientWidth - kTreeWidth, kClientHeight);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-
-    Panel2 = new QFrame(Panel1);
-    Name(Panel2, "Panel2");
-    Panel2->setGeometry(1, 1, Panel1->width() - 2, 31);
-    Panel2->setFrameStyle(QFrame::NoFrame);
-
-    edName = new QLineEdit(Panel2);
-    Name(edName, "edName");
-    edName->setGeometry(8, 4, 430, 27);
-    edName->setFont(FormFont(19, true));
-    SetTextColour(edName, QPalette::Base, QColor(255, 255, 0));
-    SetTextColour(edName, QPalette::Text, QColor(0, 0, 255));
-    edName->installEventFilter(this);
-
-    Label5 = new QLabel(
-        QStringLiteral(u"修改KVR別名:請於上方黃框內修改,完成後請按下鍵盤\"Enter\"鍵。"), Panel1);
-    Name(Label5, "Label5");
-    Label5->setFont(FormFont(13));
     // As high as the font's lines, so that the rule below cuts no glyph.
-    const int helpHeight = std::max(13, Label5->fontMetrics().height());
-    Label5->setGeometry(12, 32, 406, helpHeight);
-    SetTextColour(Label5, QPalette::WindowText, QColor(255, 0, 0));
+    const FormControl& hint = FormControlNamed("Label5");
+    const int helpHeight = std::max(hint.height, Label5->fontMetrics().height());
+    Label5->setGeometry(hint.left, hint.top, hint.width, helpHeight);
+    const FormControl& rule = FormControlNamed("Panel3");
+    Panel3->setGeometry(rule.left, std::max(rule.top, hint.top + helpHeight), rule.width,
+                        rule.height);
 
-    Panel3 = new QFrame(Panel1);
-    Name(Panel3, "Panel3");
-    Panel3->setGeometry(8, std::max(47, 32 + helpHeight), 432, 3);
-    Panel3->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Panel3->setLineWidth(1);
-
-    struct Field {
-        QLabel*& label;
-        const char* labelName;
-        const char16_t* caption;
-        QLineEdit*& box;
-        const char* boxName;
-        int top;
-    };
-    const Field fields[] = {
-        {Label1, "Label1", texts::kFieldLabels[0], edDatabaseName, "edDatabaseName", 61},
-        {Label2, "Label2", texts::kFieldLabels[1], edServerName, "edServerName", 109},
-        {Label3, "Label3", texts::kFieldLabels[2], edUserName, "edUserName", 157},
-        {Label4, "Label4", texts::kFieldLabels[3], edPassWord, "edPassWord", 205},
-    };
-    for (const Field& field : fields) {
-        field.label = new QLabel(QString::fromUtf16(field.caption) + u':', Panel1);
-        Name(field.label, field.labelName);
-        field.label->setFont(FormFont(19));
-        field.label->setGeometry(12, field.top + 3, 115, 19);
-
-        field.box = new QLineEdit(Panel1);
-        Name(field.box, field.boxName);
-        field.box->setFont(FormFont(19));
-        field.box->setGeometry(130, field.top, 308, 27);
-        field.box->installEventFilter(this);
-        field.label->setBuddy(field.box);
+    for (const auto& [label, box] : labels_) {
+        label->setBuddy(BoxWidget(box));
     }
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edPassWord->setFont(FormFont(19, true));
     auto* maskStyle = new StarMaskStyle;
     maskStyle->setParent(edPassWord);
     edPassWord->setStyle(maskStyle);
     edPassWord->setEchoMode(QLineEdit::Password);
-
-    btnSave = new QPushButton(QStringLiteral(u"存 檔"), Panel1);
-    Name(btnSave, "btnSave");
-    btnSave->setGeometry(187, 242, 94, 31);
-    btnSave->setFont(FormFont(15));
-    SetEnabledColour(btnSave, QPalette::ButtonText, QColor(0, 128, 0));
     connect(btnSave, &QPushButton::clicked, this, [this] { form_.btnSaveClick(); });
-    btnSave->installEventFilter(this);
-
-    btnTest = new QPushButton(QStringLiteral(u"連線測試"), Panel1);
-    Name(btnTest, "btnTest");
-    btnTest->setGeometry(315, 242, 86, 31);
-    btnTest->setFont(FormFont(15));
-    SetEnabledColour(btnTest, QPalette::ButtonText, QColor(0, 0, 255));
     connect(btnTest, &QPushButton::clicked, this, [this] { form_.btnTestClick(); });
-    btnTest->installEventFilter(this);
-    // Enter presses the focused button, as Space does.
-    btnSave->setAutoDefault(true);
-    btnTest->setAutoDefault(true);
+    // Nothing to test until the list is there and an alias is shown.
+    btnTest->setEnabled(false);
 
     setTabOrder(edDatabaseName, edServerName);
     setTabOrder(edServerName, edUserName);
     setTabOrder(edUserName, edPassWord);
     setTabOrder(edPassWord, btnSave);
     setTabOrder(btnSave, btnTest);
+}
+
+void TfmMain::FitBox(QLineEdit& box, const FormControl& control) {
+    // A box shows whole letters: a field box grows downwards when its font's
+    // lines need it, and a line taller still gets a smaller font.
+    const int frame = box.sizeHint().height() - box.fontMetrics().height();
+    const int line = box.fontMetrics().height();
+    const int pixels = FittingFontPixels(control.fontPixels, line, MaxHeight(control) - frame);
+    if (pixels != control.fontPixels) {
+        box.setFont(FormFont(pixels, control.bold));
+    }
+    box.resize(box.width(), std::max(control.height, std::min(MaxHeight(control),
+                                                              box.fontMetrics().height() + frame)));
 }
 
 void TfmMain::BuildMenu() {
@@ -348,53 +314,18 @@ bool TfmMain::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-// Other windows and programs replace KVRCFG whole: its folder sees the new
-// file arrive, and the file itself sees edits in place. A burst of changes
-// ends in one refresh.
-void TfmMain::WatchAliasFile() {
-    if (watcher_ != nullptr || form_.WorkDir().empty()) {
-        return;
-    }
-    const QString folder = QFile::decodeName(QByteArray::fromStdString(form_.WorkDir()));
-    const QString file = folder + QStringLiteral("KVRCFG");
-    watcher_ = new QFileSystemWatcher(this);
-    auto* settle = new QTimer(this);
-    settle->setSingleShot(true);
-    settle->setInterval(150);
-    connect(settle, &QTimer::timeout, this, [this, file, settle] {
-        // Not while a question is open or work runs: the command waiting on
-        // it still counts on the tree as it left it.
-        if (running_ || QApplication::activeModalWidget() != nullptr) {
-            settle->start();
-            return;
-        }
-        // A replaced file is a new file: watch the one there now.
-        watcher_->removePath(file);
-        watcher_->addPath(file);
-        form_.AliasFileChanged();
-    });
-    auto changed = [settle] { settle->start(); };
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
-    connect(watcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    watcher_->addPath(folder);
-    watcher_->addPath(file);
-}
-
 void TfmMain::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // The tree takes whatever the form's size leaves; the boxes' panel keeps
     // its width at the right edge and its controls keep their places.
-    const int panelWidth = kClientWidth - kTreeWidth;
-    const int treeWidth = std::max(kTreeWidth, width() - panelWidth);
+    const int panelWidth = FormGeometry::kPanelWidth;
+    const int treeWidth = std::max(kTreeWidth, FormGeometry::TreeWidth(width(), panelWidth));
     TreeView1->setGeometry(0, 0, treeWidth, height());
     Panel1->setGeometry(treeWidth, 0, panelWidth, height());
 }
 
 void TfmMain::closeEvent(QCloseEvent* e) {
-    if (running_) {
-        e->ignore();  // the window takes no input until the work is done
-        return;
-    }
+    // Not during a test; unsaved texts asked about first.
     if (!form_.FormCloseQuery()) {
         e->ignore();
         return;
@@ -527,316 +458,10 @@ void TfmMain::ShowWorkDirectory(const std::u16string& text) {
 
 void TfmMain::PopupAt(const QPoint& globalPos) {
     form_.pmMenuPopup();
-    if (!pmnNew->isVisible() && !pmnDelete->isVisible() && !pmnTest->isVisible()) {
-        return;
+    if (pmnNew->isVisible() || pmnDelete->isVisible() || pmnTest->isVisible()) {
+        pmMenu->exec(globalPos);  // a chosen item runs its command meanwhile
     }
-    pmMenu->exec(globalPos);
-}
-
-// --- tree ------------------------------------------------------------------
-
-QTreeWidgetItem* TfmMain::MakeItem(const std::u16string& text, NodeId id) {
-    auto* item = new NodeItem(ToQt(text), id);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
-
-QTreeWidgetItem* TfmMain::NewItem(const std::u16string& text) {
-    CreatePendingItems();  // keeps ids in the order the nodes were added
-    QTreeWidgetItem* item = MakeItem(text, static_cast<NodeId>(nodes_.size()));
-    nodes_.push_back(item);
-    return item;
-}
-
-void TfmMain::CreatePendingItems() const {
-    if (pending_.parent == nullptr) {
-        return;
-    }
-    PendingChildren batch = std::move(pending_);
-    pending_ = {};
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(batch.texts.size()));
-    auto& nodes = const_cast<std::vector<QTreeWidgetItem*>&>(nodes_);
-    for (std::size_t i = 0; i < batch.texts.size(); ++i) {
-        const NodeId id = batch.firstId + static_cast<NodeId>(i);
-        QTreeWidgetItem* item = MakeItem(batch.texts[i], id);
-        nodes[static_cast<std::size_t>(id)] = item;
-        items.append(item);
-    }
-    batch.parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    batch.parent->addChildren(items);  // one insertion for the lot
-}
-
-void TfmMain::Forget(QTreeWidgetItem* item) {
-    for (int i = 0; i < item->childCount(); ++i) {
-        Forget(item->child(i));
-    }
-    nodes_[static_cast<std::size_t>(IdOf(item))] = nullptr;
-}
-
-QTreeWidgetItem* TfmMain::Item(NodeId node) const {
-    if (node < 0 || static_cast<std::size_t>(node) >= nodes_.size()) {
-        return nullptr;
-    }
-    CreatePendingItems();
-    return nodes_[static_cast<std::size_t>(node)];
-}
-
-NodeId TfmMain::RootNode() {
-    return IdOf(TreeView1->topLevelItem(0));
-}
-
-NodeId TfmMain::SelectedNode() {
-    return IdOf(TreeView1->currentItem());
-}
-
-void TfmMain::SelectNode(NodeId node) {
-    if (QTreeWidgetItem* item = Item(node)) {
-        TreeView1->setCurrentItem(item);
-    }
-}
-
-std::u16string TfmMain::NodeText(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    return item == nullptr ? std::u16string() : item->text(0).toStdU16String();
-}
-
-std::vector<NodeId> TfmMain::Children(NodeId node) {
-    std::vector<NodeId> children;
-    if (QTreeWidgetItem* item = Item(node)) {
-        children.reserve(static_cast<std::size_t>(item->childCount()));
-        for (int i = 0; i < item->childCount(); ++i) {
-            children.push_back(IdOf(item->child(i)));
-        }
-    }
-    return children;
-}
-
-void TfmMain::SetNodeText(NodeId node, const std::u16string& text) {
-    if (QTreeWidgetItem* item = Item(node)) {
-        item->setText(0, ToQt(text));
-    }
-}
-
-void TfmMain::AddChildren(NodeId parent, const std::vector<std::u16string>& texts) {
-    QTreeWidgetItem* parentItem = Item(parent);
-    if (parentItem == nullptr || texts.empty()) {
-        return;
-    }
-    // The items are made when first needed; until then the parent shows that
-    // it can be opened.
-    pending_.parent = parentItem;
-    pending_.firstId = static_cast<NodeId>(nodes_.size());
-    pending_.texts = texts;
-    nodes_.resize(nodes_.size() + texts.size(), nullptr);
-    parentItem->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-}
-
-NodeId TfmMain::AddChild(NodeId parent, const std::u16string& text) {
-    QTreeWidgetItem* parentItem = Item(parent);
-    if (parentItem == nullptr) {
-        return kNoNode;
-    }
-    QTreeWidgetItem* item = NewItem(text);
-    parentItem->addChild(item);
-    return IdOf(item);
-}
-
-NodeId TfmMain::AddSibling(NodeId node, const std::u16string& text) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return kNoNode;
-    }
-    QTreeWidgetItem* sibling = NewItem(text);
-    if (QTreeWidgetItem* parentItem = item->parent()) {
-        parentItem->addChild(sibling);
-    } else {
-        TreeView1->addTopLevelItem(sibling);
-    }
-    return IdOf(sibling);
-}
-
-void TfmMain::DeleteNode(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return;
-    }
-    Forget(item);
-    delete item;
-    // The tree moves its current item to a neighbour of the deleted one but
-    // leaves it unselected; the editor treats current and selected as one.
-    if (QTreeWidgetItem* current = TreeView1->currentItem()) {
-        TreeView1->setCurrentItem(current);
-        current->setSelected(true);
-    }
-}
-
-void TfmMain::FullExpand(NodeId node) {
-    QTreeWidgetItem* item = Item(node);
-    if (item == nullptr) {
-        return;
-    }
-    // Only items with children can open; leaves are skipped cheaply.
-    std::vector<QTreeWidgetItem*> pending{item};
-    while (!pending.empty()) {
-        QTreeWidgetItem* next = pending.back();
-        pending.pop_back();
-        if (next->childCount() == 0) {
-            continue;
-        }
-        next->setExpanded(true);
-        for (int i = 0; i < next->childCount(); ++i) {
-            pending.push_back(next->child(i));
-        }
-    }
-}
-
-void TfmMain::FullCollapse() {
-    TreeView1->collapseAll();
-}
-
-// --- boxes -----------------------------------------------------------------
-
-QLineEdit* TfmMain::BoxWidget(Box box) const {
-    switch (box) {
-        case Box::Name:
-            return edName;
-        case Box::DatabaseName:
-            return edDatabaseName;
-        case Box::ServerName:
-            return edServerName;
-        case Box::UserName:
-            return edUserName;
-        case Box::PassWord:
-            return edPassWord;
-    }
-    return edName;
-}
-
-std::u16string TfmMain::Text(Box box) {
-    return BoxWidget(box)->text().toStdU16String();
-}
-
-void TfmMain::SetText(Box box, const std::u16string& text) {
-    BoxWidget(box)->setText(ToQt(text));
-}
-
-namespace {
-QColor ColourOf(Colour colour) {
-    switch (colour) {
-        case Colour::Red:
-            return QColor(255, 0, 0);
-        case Colour::Blue:
-            return QColor(0, 0, 255);
-        case Colour::Aqua:
-            return QColor(0, 255, 255);
-        case Colour::Window:
-            break;
-    }
-    return QApplication::palette().color(QPalette::Base);
-}
-}  // namespace
-
-void TfmMain::SetNameColour(Colour colour) {
-    SetTextColour(edName, QPalette::Text, ColourOf(colour));
-}
-
-void TfmMain::SetBoxBackground(Box box, Colour colour) {
-    SetTextColour(BoxWidget(box), QPalette::Base, ColourOf(colour));
-}
-
-void TfmMain::SetTestEnabled(bool enabled) {
-    btnTest->setEnabled(enabled);
-}
-
-void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
-    pmnNew->setVisible(newItem);
-    pmnDelete->setVisible(deleteItem);
-    pmnTest->setVisible(testItem);
-}
-
-// --- modal boxes -----------------------------------------------------------
-
-void TfmMain::ShowMessage(const std::u16string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    FitCaption(box);
-    box.exec();
-}
-
-void TfmMain::ShowMessageWithDetails(const std::u16string& text, const std::u16string& details) {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    box.setDetailedText(ToQt(details));
-    FitCaption(box, 520);
-    box.exec();
-}
-
-void TfmMain::ShowError(const std::u16string& text) {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), ToQt(text),
-                    QMessageBox::Ok, this);
-    FitCaption(box);
-    box.exec();
-}
-
-Answer TfmMain::Ask(const std::u16string& text, const std::u16string& caption, Icon icon,
-                    DefaultButton defaultButton, Buttons buttons) {
-    QMessageBox::StandardButtons shown = QMessageBox::Yes | QMessageBox::No;
-    if (buttons == Buttons::YesNoCancel) {
-        shown |= QMessageBox::Cancel;
-    }
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    ToQt(caption), ToQt(text), shown, this);
-    box.setDefaultButton(defaultButton == DefaultButton::Yes ? QMessageBox::Yes : QMessageBox::No);
-    FitCaption(box);
-    box.exec();
-    if (box.clickedButton() == box.button(QMessageBox::Yes)) {
-        return Answer::Yes;
-    }
-    if (box.clickedButton() == box.button(QMessageBox::No)) {
-        return Answer::No;
-    }
-    // Escape or the window's close.
-    return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
-}
-
-std::optional<std::u16string> TfmMain::PromptName() {
-    TfmKeyIn dialog(this);
-    if (dialog.exec() != QDialog::Accepted) {
-        return std::nullopt;
-    }
-    return dialog.Text().toStdU16String();
-}
-
-void TfmMain::RunWithoutInput(const std::function<void()>& work) {
-    InputEater eater;
-    qApp->installEventFilter(&eater);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    running_ = true;
-
-    std::exception_ptr failure;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&work, &failure] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    worker->start();
-    // Repaints go on; input waits in the queue and is eaten below.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    delete worker;
-    QCoreApplication::processEvents();  // delivers the queued input to the eater
-
-    running_ = false;
-    QApplication::restoreOverrideCursor();
-    qApp->removeEventFilter(&eater);
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    form_.pmMenuClosed();
 }
 
 }  // namespace kvr

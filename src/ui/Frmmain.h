@@ -4,8 +4,11 @@
 // Each control carries its name as objectName and accessible description.
 #include <QWidget>
 
+#include <array>
+#include <utility>
 #include <vector>
 
+#include "editor/FormControls.h"
 #include "editor/MainForm.h"
 #include "editor/MainView.h"
 
@@ -27,9 +30,9 @@ class TfmMain : public QWidget, public MainView {
   public:
     // Client area; with a usual title bar and border the window measures
     // about 748 x 323 outside.
-    static constexpr int kClientWidth = 740;
-    static constexpr int kClientHeight = 296;
-    static constexpr int kTreeWidth = 283;
+    static constexpr int kClientWidth = FormGeometry::kClientWidth;
+    static constexpr int kClientHeight = FormGeometry::kClientHeight;
+    static constexpr int kTreeWidth = FormGeometry::kTreeWidth;
 
     explicit TfmMain(MainFormServices services, QWidget* parent = nullptr);
     ~TfmMain() override;
@@ -78,6 +81,7 @@ class TfmMain : public QWidget, public MainView {
 
   private:
     void BuildControls();
+    void FitBox(QLineEdit& box, const FormControl& control);
     void BuildMenu();
     void PopupAt(const QPoint& globalPos);
     QLineEdit* BoxWidget(Box box) const;
@@ -89,18 +93,16 @@ class TfmMain : public QWidget, public MainView {
     QTreeWidget* TreeView1 = nullptr;
     QFrame* Panel1 = nullptr;
     QFrame* Panel2 = nullptr;
-    QLineEdit* edName = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* lbWorkDir = nullptr;  // the status line at the panel's foot
     QFrame* Panel3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* edDatabaseName = nullptr;
-    QLineEdit* edServerName = nullptr;
-    QLineEdit* edUserName = nullptr;
-    QLineEdit* edPassWord = nullptr;
+    std::vector<std::pair<QLabel*, Box>> labels_;  // Label1 to Label4 and their boxes
+    std::array<QLineEdit*, 5> boxes_{};            // indexed like Box
+    QLineEdit*& edName = boxes_[static_cast<std::size_t>(Box::Name)];
+    QLineEdit*& edDatabaseName = boxes_[static_cast<std::size_t>(Box::DatabaseName)];
+    QLineEdit*& edServerName = boxes_[static_cast<std::size_t>(Box::ServerName)];
+    QLineEdit*& edUserName = boxes_[static_cast<std::size_t>(Box::UserName)];
+    QLineEdit*& edPassWord = boxes_[static_cast<std::size_t>(Box::PassWord)];
     QPushButton* btnSave = nullptr;
     QPushButton* btnTest = nullptr;
     QMenu* pmMenu = nullptr;

@@ -45,14 +45,18 @@ TEST_F(EditorTest, SaveOfAliasGoneElsewhereDoesNotBringItBack) {
     view.text[Box::PassWord] = u"typed";
     const std::string before = FileBytes();
 
+    // Told once that it is gone; the typed texts are offered once, and No
+    // drops them.
+    view.answers = {Answer::No};
     form->btnSaveClick();
     auto shown = view.Take();
-    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, ShownBox::Message);
     EXPECT_NE(shown[0].text.find(u"[a]"), std::u16string::npos);
+    EXPECT_EQ(shown[1].kind, ShownBox::Question);
     EXPECT_EQ(FileBytes(), before);
     EXPECT_EQ(view.ChildTexts(), (Texts{u"b", u"c"}));
-    EXPECT_EQ(view.text[Box::PassWord], u"typed");
+    EXPECT_FALSE(form->Modified());
 }
 
 TEST_F(EditorTest, TreeFollowsTheFileKeepingSelectionAndTypedTexts) {
@@ -73,11 +77,13 @@ TEST_F(EditorTest, TreeFollowsTheFileKeepingSelectionAndTypedTexts) {
     EXPECT_EQ(view.text[Box::UserName], u"typed, not saved");
     EXPECT_TRUE(view.Take().empty());
 
-    // The shown alias deleted elsewhere: its node goes, the typed texts stay.
+    // The shown alias deleted elsewhere: its node goes, the typed texts are
+    // offered to be kept.
     other.DeleteAliasSection("c");
+    view.answers = {Answer::No};
     form->AliasFileChanged();
     EXPECT_EQ(view.ChildTexts(), (Texts{u"b", u"n", u"e", u"f"}));
-    EXPECT_EQ(view.text[Box::UserName], u"typed, not saved");
+    EXPECT_EQ(view.Take().size(), 1u);
 }
 
 // Another program acts while the rename question is open: the store decides

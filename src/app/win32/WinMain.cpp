@@ -14,10 +14,7 @@
 #include "app/MachineServices.h"
 #include "editor/AppTitle.h"
 #include "editor/MainForm.h"
-#include "editor/Publication.h"
-#include "platform/Registry.h"
 #include "platform/Text.h"
-#include "settings/PublishMachineSettings.h"
 #include "ui/win32/Frmmain.h"
 #include "ui/win32/Wide.h"
 
@@ -53,17 +50,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         title = Title();
         // An ordinary user cannot publish the work directory; the first
         // activation says so once and the window works on.
-        kvr::TfmMain* view = nullptr;
-        kvr::MainFormServices services = kvr::MachineServices();
-        services.publishSettings = kvr::CheckedPublication(
-            services.publishSettings,
-            [] { return kvr::PublishedWorkDir(*kvr::platform::MachineRegistry()); },
-            [&view](kvr::SourceText text) {
-                return view != nullptr ? view->Translate(text)
-                                       : kvr::platform::Utf8ToUtf16(text.text);
-            });
-        kvr::TfmMain fmMain(title, services);
-        view = &fmMain;
+        kvr::TfmMain fmMain(title, kvr::MachineServices());
         ::ShowWindow(fmMain.Handle(), show);
         ::UpdateWindow(fmMain.Handle());
         MSG msg;

@@ -15,9 +15,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "dbtest/ConnectionOpener.h"
 #include "dbtest/ConnectionString.h"
+#include "dbtest/ProviderErrors.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 
@@ -173,24 +175,29 @@ std::string SystemText(HRESULT hr) {
     return out;
 }
 
-// The reason SQL Server's own error numbers give; Other for the rest.
-FailureReason ReasonOf(long native) {
-    switch (native) {
-        case 18456:
-            return FailureReason::LoginRefused;
-        case 4060:
-            return FailureReason::DatabaseUnavailable;
-        case 18452:
-            return FailureReason::IntegratedLogin;
-        default:
-            return FailureReason::Other;
+// The Windows account this thread runs as, DOMAIN\user; empty when the
+// system does not say.
+std::string WindowsAccount() {
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    if (!::GetUserNameW(name, &size) || size == 0) {
+        return {};
     }
+    wchar_t domain[256] = {};
+    DWORD domainSize = 256;
+    std::u16string account;
+    if (::GetEnvironmentVariableW(L"USERDOMAIN", domain, domainSize) > 0) {
+        account = reinterpret_cast<const char16_t*>(domain);
+        account += u'\\';
+    }
+    account += reinterpret_cast<const char16_t*>(name);
+    return platform::Utf16ToUtf8(account);
 }
 
 // One line per entry of the Errors collection: its description, native
-// error and SQL state, as the details box shows them. reason takes the first
-// entry's that says more than Other.
-std::string ErrorsCollection(AdoConnection& connection, FailureReason& reason) {
+// error and SQL state, as the details box shows them; the entries themselves
+// go to entries.
+std::string ErrorsCollection(AdoConnection& connection, std::vector<ProviderError>& entries) {
     Ref<AdoErrors> errors;
     long count = 0;
     if (FAILED(connection.get_Errors(errors.Out())) || !errors ||
@@ -213,9 +220,7 @@ std::string ErrorsCollection(AdoConnection& connection, FailureReason& reason) {
         error->get_Description(description.Out());
         error->get_SQLState(state.Out());
         error->get_NativeError(&native);
-        if (reason == FailureReason::Other) {
-            reason = ReasonOf(native);
-        }
+        entries.push_back({native, description.Utf8(), state.Utf8()});
         if (!lines.empty()) {
             lines += '\n';
         }
@@ -227,11 +232,16 @@ std::string ErrorsCollection(AdoConnection& connection, FailureReason& reason) {
 
 // What went wrong: the Errors collection when the implementation keeps one,
 // else the thread's error information and the HRESULT in the system's words.
-ConnectionOutcome Describe(AdoConnection& connection, HRESULT hr) {
-    FailureReason reason = FailureReason::Other;
-    std::string detail = ErrorsCollection(connection, reason);
+ConnectionOutcome Describe(AdoConnection& connection, HRESULT hr, const std::string& userName) {
+    std::vector<ProviderError> entries;
+    std::string detail = ErrorsCollection(connection, entries);
     if (!detail.empty()) {
-        return {false, detail, reason};
+        const ProviderReason reason = ReasonOfProviderErrors(entries, userName);
+        if (reason.reason == FailureReason::WindowsAccountRefused && reason.account.empty()) {
+            // The server did not say which account: the details do.
+            detail += "\nWindows account: " + WindowsAccount();
+        }
+        return {false, detail, reason.reason};
     }
     Ref<IErrorInfo> info;
     if (::GetErrorInfo(0, info.Out()) == S_OK && info) {
@@ -247,7 +257,8 @@ ConnectionOutcome Describe(AdoConnection& connection, HRESULT hr) {
     return {false, detail, FailureReason::Other};
 }
 
-ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int timeoutSeconds) {
+ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int timeoutSeconds,
+                                   const std::string& userName) {
     ComApartment com;
     if (FAILED(com.Result())) {
         return {false, "COM could not be started: error " + Hex(com.Result()) + "."};
@@ -267,7 +278,7 @@ ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int time
         hr = connection->Open(nullptr, nullptr, nullptr, kOptionUnspecified);
     }
     if (FAILED(hr)) {
-        return Describe(*connection, hr);
+        return Describe(*connection, hr, userName);
     }
     connection->Close();
     return {true, {}};
@@ -278,13 +289,17 @@ ConnectionOutcome OpenOnThisThread(const std::string& connectionString, int time
 ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
     // ADO reads the string itself; it is read here only for the timeout the
     // watchdog allows, the default when it cannot be read.
+    // The user name tells a refused Windows login from a refused typed one.
     int timeoutSeconds = kDefaultLoginTimeoutSeconds;
+    std::string userName;
     try {
-        timeoutSeconds = ParseConnectionString(connectionString).timeoutSeconds;
+        const ConnectionSettings settings = ParseConnectionString(connectionString);
+        timeoutSeconds = settings.timeoutSeconds;
+        userName = settings.user;
     } catch (const Error&) {
     }
-    return OpenWithin(timeoutSeconds, [connectionString, timeoutSeconds] {
-        return OpenOnThisThread(connectionString, timeoutSeconds);
+    return OpenWithin(timeoutSeconds, [connectionString, timeoutSeconds, userName] {
+        return OpenOnThisThread(connectionString, timeoutSeconds, userName);
     });
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/win32/FormFont.h"
+#include "ui/win32/Handles.h"
 
 namespace kvr {
 namespace {
@@ -118,15 +119,16 @@ std::optional<std::wstring> TfmKeyIn::Run(HWND owner, int dpi, const WindowSeams
     DialogState state;
     state.dpi = dpi;
     state.seams = &seams;
-    state.font = CreateFormFont(Scale(state, 21));
-    state.yellow = ::CreateSolidBrush(RGB(255, 255, 0));
+    // Released however the dialog ends.
+    const GdiObject<HFONT> font(CreateFormFont(Scale(state, 21)));
+    const GdiObject<HBRUSH> yellow(::CreateSolidBrush(RGB(255, 255, 0)));
+    state.font = font.get();
+    state.yellow = yellow.get();
     std::vector<WORD> dialogTemplate = Template();
     const INT_PTR result = ::DialogBoxIndirectParamW(
         reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(owner, GWLP_HINSTANCE)),
         reinterpret_cast<DLGTEMPLATE*>(dialogTemplate.data()), owner, DialogProc,
         reinterpret_cast<LPARAM>(&state));
-    ::DeleteObject(state.font);
-    ::DeleteObject(state.yellow);
     if (result != IDOK) {
         return std::nullopt;
     }

@@ -1,28 +1,36 @@
 #pragma once
-// The main window fmMain on the Windows API. It draws the controls and turns
-// window messages into calls of MainForm's handlers; every rule of the editor
-// lives in MainForm.
+// The main window fmMain on the Windows API. It lays out the form's controls
+// from the editor's table, turns window messages into calls of MainForm's
+// handlers and implements MainView with the system's controls; every rule of
+// the editor lives in MainForm.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <array>
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/FormControls.h"
 #include "editor/MainForm.h"
 #include "editor/MainView.h"
+#include "platform/FolderWatch.h"
+#include "ui/win32/Handles.h"
 #include "ui/win32/Seams.h"
+#include "ui/win32/TreeNodes.h"
 
 namespace kvr {
 
 class TfmMain : public MainView {
   public:
-    static constexpr int kOuterWidth = 748;
-    static constexpr int kOuterHeight = 323;
-    static constexpr int kTreeWidth = 283;
+    static constexpr int kOuterWidth = FormGeometry::kOuterWidth;
+    static constexpr int kOuterHeight = FormGeometry::kOuterHeight;
+    static constexpr int kTreeWidth = FormGeometry::kTreeWidth;
 
     // title: the caption of the simple message boxes and of the error box.
+    // A constructor that fails leaves no window and no handle behind.
     TfmMain(std::wstring title, MainFormServices services,
             WindowSeams seams = WindowSeams::System());
     ~TfmMain() override;
@@ -35,11 +43,13 @@ class TfmMain : public MainView {
     // for an unknown name.
     HWND Control(const std::string& name) const;
     // The tree item behind a node id, nullptr when there is none.
-    HTREEITEM Item(NodeId node) const;
+    HTREEITEM Item(NodeId node) { return nodes_.Item(node); }
     // Whether the window is waiting for work run by RunWithoutInput.
     bool Busy() const { return running_; }
     // Pixels of the design scaled to the screen's resolution.
     int Scaled(int pixels) const;
+    // Pixels of an edit box's height that its text cannot use.
+    int BoxFrame() const;
 
     // Handles a message of the thread's loop the way the window's keyboard
     // interface needs (the window's own keys, Tab between the controls); true
@@ -78,6 +88,9 @@ class TfmMain : public MainView {
     void RunWithoutInput(const std::function<void()>& work) override;
 
   private:
+    // Posted by the folder watch's thread: something changed in KVRCFG's folder.
+    static constexpr UINT kFolderChanged = WM_APP + 4;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR data);
@@ -85,22 +98,22 @@ class TfmMain : public MainView {
     LRESULT HandleControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Notify(const NMHDR& header);
     void BuildControls();
-    HWND AddControl(const char* name, const wchar_t* windowClass, const wchar_t* text, DWORD style,
-                    DWORD exStyle, int x, int y, int width, int height, HFONT font);
+    HFONT FontFor(const FormControl& control);
     void Layout();
+    // Painting.cpp: the panels' bevels, the buttons, the boxes' colours.
     void Paint();
     void DrawButton(const DRAWITEMSTRUCT& item);
     HBRUSH BoxColours(HWND box, HDC dc);
     void PopupAt(POINT screen);
     void OnTreeRightClick();
+    void OnTreeClick();
     void OnContextMenu(HWND source, LPARAM lParam);
     void Close();
+    void WatchAliasFile();
+    bool FileStateChanged();
     bool IsOurs(HWND window) const;
     HWND BoxWindow(Box box) const;
     int BoxIndex(HWND window) const;  // -1 when not one of the five boxes
-    NodeId Id(HTREEITEM item) const;
-    NodeId NewId(HTREEITEM item);
-    HTREEITEM Insert(HTREEITEM parent, const std::u16string& text, NodeId id);
 
     std::wstring title_;
     WindowSeams seams_;
@@ -108,51 +121,47 @@ class TfmMain : public MainView {
 
     HWND fmMain = nullptr;
     HWND TreeView1 = nullptr;
-    HWND edName = nullptr;
     HWND Label5 = nullptr;
     HWND lbWorkDir = nullptr;   // the status line at the panel's foot
     std::wstring workDirText_;  // also the root's tooltip
-    HWND Label1 = nullptr;
-    HWND Label2 = nullptr;
-    HWND Label3 = nullptr;
-    HWND Label4 = nullptr;
-    HWND edDatabaseName = nullptr;
-    HWND edServerName = nullptr;
-    HWND edUserName = nullptr;
-    HWND edPassWord = nullptr;
+    std::array<HWND, 5> boxes_{};  // indexed like Box
     HWND btnSave = nullptr;
     HWND btnTest = nullptr;
-    HMENU pmMenu = nullptr;
-    std::vector<std::pair<std::string, HWND>> names_;
+    Menu pmMenu;
+    struct Placed {
+        const FormControl* control;
+        HWND window;
+        HFONT font;
+    };
+    std::vector<Placed> controls_;  // in the table's order
 
-    HFONT formFont_ = nullptr;   // 15 pixels: the tree and the buttons
-    HFONT nameFont_ = nullptr;   // edName: bold 19
-    HFONT hintFont_ = nullptr;   // Label5: 13
-    HFONT fieldFont_ = nullptr;  // labels and boxes: 19
-    HFONT passwordFont_ = nullptr;
-    HBRUSH yellow_ = nullptr;
-    HBRUSH aqua_ = nullptr;
+    std::vector<GdiObject<HFONT>> fonts_;
+    HFONT formFont_ = nullptr;  // the form's 15 pixels: the tree and the buttons
+    GdiObject<HBRUSH> yellow_;
+    GdiObject<HBRUSH> aqua_;
 
-    int ruleTop_ = 0;  // Panel3, the rule under the hint
+    int panelLeft_ = 0;  // Panel1's left edge in the client area
+    int ruleTop_ = 0;    // Panel3, the rule under the hint
     COLORREF nameColour_ = RGB(0, 0, 255);
     std::array<bool, 5> aqua_boxes_{};  // indexed like Box
     bool menuItems_[3] = {true, true, true};
     POINT lastRightClick_{};  // client point of the last right button press
+    POINT lastClick_{};       // client point of the last left button press
     HWND focusBeforeDeactivation_ = nullptr;
 
-    // Indexed by node id; ids are handed out in order and never reused, and a
-    // deleted node leaves nullptr behind.
-    std::vector<HTREEITEM> nodes_;
+    TreeNodes nodes_;
     bool running_ = false;
-    bool closing_ = false;
 
-    // KVRCFG as last seen by the watch timer: last write time and size.
-    bool watching_ = false;
+    // KVRCFG's folder as the system reports its changes, and the file's last
+    // write time and size when last looked at.
+    std::atomic<bool> changePosted_{false};
+    std::unique_ptr<platform::FolderWatch> watch_;
     FILETIME fileWritten_{};
     ULONGLONG fileSize_ = 0;
-    bool FileStateChanged();
 
-    MainForm form_;  // last: it may call back into the view as it is built
+    MainForm form_;
+    // Last, so it goes first: the window is destroyed while the rest lives.
+    WindowOwner owner_{fmMain};
 };
 
 }  // namespace kvr
