@@ -66,6 +66,10 @@
         <source>The connection failed for the reason the driver gives below.</source>
         <translation>連線失敗，原因請見下方驅動程式的訊息。</translation>
     </message>
+    <message>
+        <source>The server refused the Windows account named below: the connection logged in as the Windows user running this program, not with the user name and password typed here. Give that account a login on the server, or run the program as a Windows user that has one.</source>
+        <translation>伺服器拒絕下方所列的 Windows 帳號：此連線是以執行本程式的 Windows 使用者登入，而不是以此處輸入的使用者帳號與密碼。請在伺服器上為該帳號建立登入，或改以具有登入權限的 Windows 使用者執行本程式。</translation>
+    </message>
 </context>
 <context>
     <name>FileError</name>
@@ -176,6 +180,34 @@
         <source>The alias name [%1] holds the character %2, which the machine&apos;s code page (%3) cannot store. Alias %4 was not renamed.</source>
         <translation>KVR別名[%1]含有字元 %2，本機的字碼頁（%3）無法儲存此字元。KVR別名%4未更改。</translation>
     </message>
+    <message>
+        <source>An alias name holds at most %1 bytes and cannot begin or end with a blank. Alias %2 was not renamed.</source>
+        <translation>KVR別名最多 %1 個位元組，且開頭與結尾不可為空白。KVR別名%2未更名。</translation>
+    </message>
+    <message>
+        <source>An alias name holds at most %1 bytes and cannot begin or end with a blank. No alias was added.</source>
+        <translation>KVR別名最多 %1 個位元組，且開頭與結尾不可為空白。未新增KVR別名。</translation>
+    </message>
+    <message>
+        <source>Another program renamed alias [%1] to [%2].</source>
+        <translation>其他程式已將KVR別名[%1]更名為[%2]。</translation>
+    </message>
+    <message>
+        <source>Another program deleted alias [%1].</source>
+        <translation>其他程式已刪除KVR別名[%1]。</translation>
+    </message>
+    <message>
+        <source>Keep the fields typed here as alias [%1] again?</source>
+        <translation>要將此處輸入的欄位重新存為KVR別名[%1]嗎？</translation>
+    </message>
+    <message>
+        <source>Another program renamed alias [%1] to [%2]. Keep the fields typed here as alias [%1] again?</source>
+        <translation>其他程式已將KVR別名[%1]更名為[%2]。要將此處輸入的欄位重新存為KVR別名[%1]嗎？</translation>
+    </message>
+    <message>
+        <source>Another program deleted alias [%1]. Keep the fields typed here as alias [%1] again?</source>
+        <translation>其他程式已刪除KVR別名[%1]。要將此處輸入的欄位重新存為KVR別名[%1]嗎？</translation>
+    </message>
 </context>
 <context>
     <name>kvrcfg</name>
@@ -226,6 +258,22 @@
     <message>
         <source>%1: the character &quot;%2&quot; cannot be stored in the machine&apos;s code page (%3)</source>
         <translation>%1：字元「%2」無法以本機的字碼頁（%3）儲存</translation>
+    </message>
+    <message>
+        <source>An alias name cannot begin or end with a blank</source>
+        <translation>KVR別名的開頭與結尾不可為空白</translation>
+    </message>
+    <message>
+        <source>An alias name holds at most %1 bytes; this one has %2</source>
+        <translation>KVR別名最多 %1 個位元組，此名稱有 %2 個</translation>
+    </message>
+    <message>
+        <source>success</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>failure</source>
+        <translation>失敗</translation>
     </message>
 </context>
 <context>
@@ -281,6 +329,10 @@
     <message>
         <source>the section has only its header (added, never saved)</source>
         <translation>這個區段只有標頭（已新增，從未存檔）</translation>
+    </message>
+    <message>
+        <source>does not decode (its length items are not hex: it reads as empty)</source>
+        <translation>無法解碼（長度項目不是十六進位，讀出為空值）</translation>
     </message>
 </context>
 <context>
