@@ -109,7 +109,7 @@ void TfmMain::ShowWorkDirectory(const std::u16string& text) {
             return;  // a missing status line costs nothing else
         }
         ::SendMessageW(lbWorkDir, WM_SETFONT,
-                       reinterpret_cast<WPARAM>(::SendMessageW(Label5, WM_GETFONT, 0, 0)), FALSE);
+                       static_cast<WPARAM>(::SendMessageW(Label5, WM_GETFONT, 0, 0)), FALSE);
         Layout();
     }
     ::SetWindowTextW(lbWorkDir, workDirText_.c_str());

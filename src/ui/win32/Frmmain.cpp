@@ -448,193 +448,193 @@ LRESULT TfmMain::Notify(const NMHDR& header) {
                 ::lstrcpynW(tip.pszText, workDirText_.c_str(), tip.cchTextMax);
             }
             return 0;
-            case TVN_ITEMEXPANDINGW: {
-                // The aliases listed at start-up get their items as the root opens.
-                const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
-                if (nodes_.Waiting(change.itemNew.hItem)) {
-                    nodes_.CreateWaiting();
-                }
-                return FALSE;
-            }
-            case TVN_DELETEITEMW: {
-                const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
-                nodes_.Forget(change.itemOld.lParam);
-                return 0;
-            }
-            default:
-                return 0;
         }
+        case TVN_ITEMEXPANDINGW: {
+            // The aliases listed at start-up get their items as the root opens.
+            const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+            if (nodes_.Waiting(change.itemNew.hItem)) {
+                nodes_.CreateWaiting();
+            }
+            return FALSE;
+        }
+        case TVN_DELETEITEMW: {
+            const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+            nodes_.Forget(change.itemOld.lParam);
+            return 0;
+        }
+        default:
+            return 0;
     }
+}
 
-    void TfmMain::OnTreeClick() {
-        // Only a click on a node loads it: not one on empty space, nor on a +/-
-        // button. The tree moves its selection after it reports the click; the
-        // handler runs once the click is through.
-        TVHITTESTINFO hit{};
-        hit.pt = lastClick_;
-        ::SendMessageW(TreeView1, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-        if (hit.hItem != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
-            ::PostMessageW(fmMain, kTreeClicked, 0, 0);
-        }
+void TfmMain::OnTreeClick() {
+    // Only a click on a node loads it: not one on empty space, nor on a +/-
+    // button. The tree moves its selection after it reports the click; the
+    // handler runs once the click is through.
+    TVHITTESTINFO hit{};
+    hit.pt = lastClick_;
+    ::SendMessageW(TreeView1, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.hItem != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
+        ::PostMessageW(fmMain, kTreeClicked, 0, 0);
     }
+}
 
-    LRESULT CALLBACK TfmMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR data) {
-        auto* self = reinterpret_cast<TfmMain*>(data);
-        if (msg == WM_NCDESTROY) {
-            ::RemoveWindowSubclass(hwnd, ControlProc, 0);
-            return ::DefSubclassProc(hwnd, msg, wParam, lParam);
-        }
-        if (self->fmMain == nullptr) {
-            return ::DefSubclassProc(hwnd, msg, wParam, lParam);  // the window is going
-        }
-        return self->HandleControl(hwnd, msg, wParam, lParam);
+LRESULT CALLBACK TfmMain::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data) {
+    auto* self = reinterpret_cast<TfmMain*>(data);
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, ControlProc, 0);
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
     }
+    if (self->fmMain == nullptr) {
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);  // the window is going
+    }
+    return self->HandleControl(hwnd, msg, wParam, lParam);
+}
 
-    LRESULT TfmMain::HandleControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
-        HWND edName = BoxWindow(Box::Name);
-        if (control == TreeView1) {
-            if (msg == WM_RBUTTONDOWN) {
-                lastRightClick_ = {static_cast<short>(LOWORD(lParam)),
-                                   static_cast<short>(HIWORD(lParam))};
-            } else if (msg == WM_LBUTTONDOWN) {
-                lastClick_ = {static_cast<short>(LOWORD(lParam)),
-                              static_cast<short>(HIWORD(lParam))};
-            }
-            return ::DefSubclassProc(control, msg, wParam, lParam);
-        }
-        const int index = BoxIndex(control);
-        switch (msg) {
-            case WM_GETDLGCODE:
-                // Enter and Escape reach the rename box instead of the buttons.
-                if (control == edName && lParam != 0 &&
-                    reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-                    (reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN ||
-                     reinterpret_cast<const MSG*>(lParam)->wParam == VK_ESCAPE)) {
-                    return DLGC_WANTALLKEYS | ::DefSubclassProc(control, msg, wParam, lParam);
-                }
-                break;
-            case WM_KEYDOWN:
-                if (control == edName) {
-                    form_.edNameKeyDown(static_cast<int>(wParam));
-                    if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-                        return 0;
-                    }
-                }
-                break;
-            case WM_CHAR:
-                if (control == edName && (wParam == L'\r' || wParam == 0x1B)) {
-                    return 0;  // no beep for Enter or Escape
-                }
-                break;
-            case WM_SETFOCUS: {
-                const LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
-                // Focus that comes back from another window (a message box, a
-                // menu) is no entering of the box.
-                if (IsOurs(reinterpret_cast<HWND>(wParam))) {
-                    if (control == edName) {
-                        form_.edNameEnter();
-                    } else {
-                        form_.edDatabaseNameEnter(static_cast<Box>(index));
-                    }
-                }
-                return result;
-            }
-            case WM_KILLFOCUS: {
-                const LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
-                if (IsOurs(reinterpret_cast<HWND>(wParam))) {
-                    if (control == edName) {
-                        // Asked once the focus has settled on the new control.
-                        ::PostMessageW(fmMain, kBoxLeft, static_cast<WPARAM>(Box::Name), 0);
-                    } else {
-                        form_.edDatabaseNameExit(static_cast<Box>(index));
-                    }
-                }
-                return result;
-            }
-            default:
-                break;
+LRESULT TfmMain::HandleControl(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND edName = BoxWindow(Box::Name);
+    if (control == TreeView1) {
+        if (msg == WM_RBUTTONDOWN) {
+            lastRightClick_ = {static_cast<short>(LOWORD(lParam)),
+                               static_cast<short>(HIWORD(lParam))};
+        } else if (msg == WM_LBUTTONDOWN) {
+            lastClick_ = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         }
         return ::DefSubclassProc(control, msg, wParam, lParam);
     }
-
-    // --- popup menu -----------------------------------------------------------------
-
-    void TfmMain::OnTreeRightClick() {
-        // A right click on a node selects it; on empty space the menu serves the
-        // node already selected.
-        TVHITTESTINFO hit{};
-        hit.pt = lastRightClick_;
-        const auto item = reinterpret_cast<HTREEITEM>(
-            ::SendMessageW(TreeView1, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        if (item != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
-            ::SendMessageW(TreeView1, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-        }
-        POINT screen = lastRightClick_;
-        ::ClientToScreen(TreeView1, &screen);
-        PopupAt(screen);
-    }
-
-    void TfmMain::OnContextMenu(HWND source, LPARAM lParam) {
-        if (source != TreeView1) {
-            return;
-        }
-        if (lParam == -1) {
-            OpenMenu();  // from the keyboard
-            return;
-        }
-        PopupAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-    }
-
-    void TfmMain::OpenMenu() {
-        // Under the selected node.
-        POINT screen{0, 0};
-        RECT rect{};
-        auto item =
-            reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CARET, 0));
-        std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
-        if (item != nullptr &&
-            ::SendMessageW(TreeView1, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) {
-            screen = {rect.left, rect.bottom};
-        }
-        ::ClientToScreen(TreeView1, &screen);
-        PopupAt(screen);
-    }
-
-    void TfmMain::FocusNameBox() {
-        ::SetFocus(BoxWindow(Box::Name));
-        ::SendMessageW(BoxWindow(Box::Name), EM_SETSEL, 0, -1);
-    }
-
-    void TfmMain::PopupAt(POINT screen) {
-        form_.pmMenuPopup();
-        HMENU menu = pmMenu.get();
-        while (::GetMenuItemCount(menu) > 0) {
-            ::DeleteMenu(menu, 0, MF_BYPOSITION);
-        }
-        // Item ids are the items' tags.
-        const wchar_t* captions[] = {L"新增KVR別名", L"刪除KVR別名", L"連線測試"};
-        for (int i = 0; i < 3; ++i) {
-            if (menuItems_[i]) {
-                ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), captions[i]);
+    const int index = BoxIndex(control);
+    switch (msg) {
+        case WM_GETDLGCODE:
+            // Enter and Escape reach the rename box instead of the buttons.
+            if (control == edName && lParam != 0 &&
+                reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
+                (reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN ||
+                 reinterpret_cast<const MSG*>(lParam)->wParam == VK_ESCAPE)) {
+                return DLGC_WANTALLKEYS | ::DefSubclassProc(control, msg, wParam, lParam);
             }
+            break;
+        case WM_KEYDOWN:
+            if (control == edName) {
+                form_.edNameKeyDown(static_cast<int>(wParam));
+                if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+                    return 0;
+                }
+            }
+            break;
+        case WM_CHAR:
+            if (control == edName && (wParam == L'\r' || wParam == 0x1B)) {
+                return 0;  // no beep for Enter or Escape
+            }
+            break;
+        case WM_SETFOCUS: {
+            const LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
+            // Focus that comes back from another window (a message box, a
+            // menu) is no entering of the box.
+            if (IsOurs(reinterpret_cast<HWND>(wParam))) {
+                if (control == edName) {
+                    form_.edNameEnter();
+                } else {
+                    form_.edDatabaseNameEnter(static_cast<Box>(index));
+                }
+            }
+            return result;
         }
-        if (::GetMenuItemCount(menu) == 0) {
-            form_.pmMenuClosed();
-            return;
+        case WM_KILLFOCUS: {
+            const LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
+            if (IsOurs(reinterpret_cast<HWND>(wParam))) {
+                if (control == edName) {
+                    // Asked once the focus has settled on the new control.
+                    ::PostMessageW(fmMain, kBoxLeft, static_cast<WPARAM>(Box::Name), 0);
+                } else {
+                    form_.edDatabaseNameExit(static_cast<Box>(index));
+                }
+            }
+            return result;
         }
-        const UINT command = seams_.trackPopup(menu, fmMain, screen);
-        if (command != 0) {
-            form_.pmnNewClick(static_cast<int>(command));
-        } else {
-            form_.pmMenuClosed();
-        }
+        default:
+            break;
     }
+    return ::DefSubclassProc(control, msg, wParam, lParam);
+}
 
-    void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
-        menuItems_[0] = newItem;
-        menuItems_[1] = deleteItem;
-        menuItems_[2] = testItem;
+// --- popup menu -----------------------------------------------------------------
+
+void TfmMain::OnTreeRightClick() {
+    // A right click on a node selects it; on empty space the menu serves the
+    // node already selected.
+    TVHITTESTINFO hit{};
+    hit.pt = lastRightClick_;
+    const auto item = reinterpret_cast<HTREEITEM>(
+        ::SendMessageW(TreeView1, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (item != nullptr && (hit.flags & TVHT_ONITEM) != 0) {
+        ::SendMessageW(TreeView1, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
+    POINT screen = lastRightClick_;
+    ::ClientToScreen(TreeView1, &screen);
+    PopupAt(screen);
+}
+
+void TfmMain::OnContextMenu(HWND source, LPARAM lParam) {
+    if (source != TreeView1) {
+        return;
+    }
+    if (lParam == -1) {
+        OpenMenu();  // from the keyboard
+        return;
+    }
+    PopupAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+}
+
+void TfmMain::OpenMenu() {
+    // Under the selected node.
+    POINT screen{0, 0};
+    RECT rect{};
+    auto item =
+        reinterpret_cast<HTREEITEM>(::SendMessageW(TreeView1, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    std::memcpy(&rect, &item, sizeof item);  // the item goes in, its rectangle comes out
+    if (item != nullptr &&
+        ::SendMessageW(TreeView1, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) {
+        screen = {rect.left, rect.bottom};
+    }
+    ::ClientToScreen(TreeView1, &screen);
+    PopupAt(screen);
+}
+
+void TfmMain::FocusNameBox() {
+    ::SetFocus(BoxWindow(Box::Name));
+    ::SendMessageW(BoxWindow(Box::Name), EM_SETSEL, 0, -1);
+}
+
+void TfmMain::PopupAt(POINT screen) {
+    form_.pmMenuPopup();
+    HMENU menu = pmMenu.get();
+    while (::GetMenuItemCount(menu) > 0) {
+        ::DeleteMenu(menu, 0, MF_BYPOSITION);
+    }
+    // Item ids are the items' tags.
+    const wchar_t* captions[] = {L"新增KVR別名", L"刪除KVR別名", L"連線測試"};
+    for (int i = 0; i < 3; ++i) {
+        if (menuItems_[i]) {
+            ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(i + 1), captions[i]);
+        }
+    }
+    if (::GetMenuItemCount(menu) == 0) {
+        form_.pmMenuClosed();
+        return;
+    }
+    const UINT command = seams_.trackPopup(menu, fmMain, screen);
+    if (command != 0) {
+        form_.pmnNewClick(static_cast<int>(command));
+    } else {
+        form_.pmMenuClosed();
+    }
+}
+
+void TfmMain::ShowMenuItems(bool newItem, bool deleteItem, bool testItem) {
+    menuItems_[0] = newItem;
+    menuItems_[1] = deleteItem;
+    menuItems_[2] = testItem;
+}
 
 }  // namespace kvr
