@@ -15,41 +15,46 @@
 
 #include "platform/FileRegistry.h"
 #include "settings/PublishMachineSettings.h"
+#include "texts/Texts.h"
 
 namespace {
 
 // Why the published directory cannot be the editor's, or nothing when it can.
+// In the user's language.
 std::string Problem(const std::string& dir, const std::string& registry) {
     std::error_code error;
-    std::string why;
+    kvr::SourceText why{};
+    std::string detail;
     if (!std::filesystem::path(dir).is_absolute()) {
-        why = "it is not a folder path of this system";
+        why = KVR_TEXT("launcher", "it is not a folder path of this system");
     } else if (std::filesystem::current_path(dir, error); !error) {
         return {};
     } else if (error == std::errc::no_such_file_or_directory) {
-        why = "it does not exist";
+        why = KVR_TEXT("launcher", "it does not exist");
     } else if (error == std::errc::not_a_directory) {
-        why = "it is not a folder";
+        why = KVR_TEXT("launcher", "it is not a folder");
     } else if (error == std::errc::permission_denied ||
                error == std::errc::operation_not_permitted) {
-        why = "you may not enter it";
+        why = KVR_TEXT("launcher", "you may not enter it");
     } else {
-        why = "it cannot be entered (" + error.message() + ")";
+        why = KVR_TEXT("launcher", "it cannot be entered (%1)");
+        detail = error.message();
     }
-    std::string text =
-        "Kavrolis cannot start in the work directory this machine publishes for "
-        "its aliases (KVRPath in " +
-        registry + "):\n\n" + dir + "\n\nThe reason: " + why + ".\n\n";
-    if (why == "you may not enter it") {
-        text +=
-            "Ask the administrator for access to that folder, for example membership in "
-            "its group; log in again afterwards.";
-    } else {
-        text +=
-            "If the aliases now live in another folder, publish that folder once: "
-            "kvrcfg --dir FOLDER publish (as root or as a member of the group kavrolis).";
-    }
-    return text;
+    const bool access =
+        error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
+    return kvr::texts::Say(KVR_TEXT("launcher",
+                                    "Kavrolis cannot start in the work directory this machine "
+                                    "publishes for its aliases (KVRPath in %1):\n\n%2\n\nThe "
+                                    "reason: %3.\n\n"),
+                           {registry, dir, kvr::texts::Say(why, {detail})}) +
+           kvr::texts::Say(
+               access ? KVR_TEXT("launcher",
+                                 "Ask the administrator for access to that folder, for example "
+                                 "membership in its group; log in again afterwards.")
+                      : KVR_TEXT("launcher",
+                                 "If the aliases now live in another folder, publish that folder "
+                                 "once: kvrcfg --dir FOLDER publish (as root or as a member of the "
+                                 "group kavrolis)."));
 }
 
 }  // namespace

@@ -376,4 +376,51 @@ or give --force to set the code page all the same.</source>
         <translation>kvrcodepage：無法寫入 %1</translation>
     </message>
 </context>
+<context>
+    <name>launcher</name>
+    <message>
+        <source>it is not a folder path of this system</source>
+        <translation>這不是本系統的資料夾路徑</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>它不存在</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>它不是資料夾</translation>
+    </message>
+    <message>
+        <source>you may not enter it</source>
+        <translation>您沒有進入它的權限</translation>
+    </message>
+    <message>
+        <source>it cannot be entered (%1)</source>
+        <translation>無法進入它（%1）</translation>
+    </message>
+    <message>
+        <source>Kavrolis cannot start in the work directory this machine publishes for its aliases (KVRPath in %1):
+
+%2
+
+The reason: %3.
+
+</source>
+        <translation>Kavrolis 無法在本機為KVR別名登錄的工作目錄中啟動（%1 中的 KVRPath）：
+
+%2
+
+原因：%3。
+
+</translation>
+    </message>
+    <message>
+        <source>Ask the administrator for access to that folder, for example membership in its group; log in again afterwards.</source>
+        <translation>請向系統管理員取得該資料夾的存取權，例如加入它的群組；之後請重新登入。</translation>
+    </message>
+    <message>
+        <source>If the aliases now live in another folder, publish that folder once: kvrcfg --dir FOLDER publish (as root or as a member of the group kavrolis).</source>
+        <translation>若KVR別名已移到其他資料夾，請將該資料夾登錄一次：kvrcfg --dir 資料夾 publish（以 root 或 kavrolis 群組成員的身分執行）。</translation>
+    </message>
+</context>
 </TS>
