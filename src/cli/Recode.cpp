@@ -17,20 +17,13 @@ namespace kvr::cli {
 namespace {
 
 // The code page in force for a while, then the one before.
-class CodePageInForce {
+class CodePageInForce : platform::CodePageRestorer {
   public:
-    CodePageInForce() : before_(platform::AnsiCodePage()) {}
-    ~CodePageInForce() { platform::SetAnsiCodePage(before_); }
-    CodePageInForce(const CodePageInForce&) = delete;
-    CodePageInForce& operator=(const CodePageInForce&) = delete;
     void Use(const std::string& name) {
         if (!platform::SetAnsiCodePage(name)) {
             throw Refusal("There is no code page " + name + " here");
         }
     }
-
-  private:
-    std::string before_;
 };
 
 // A piece of a line to convert: a header's name or a field's stored value.

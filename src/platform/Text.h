@@ -17,6 +17,19 @@ bool SetAnsiCodePage(std::string_view name);
 // The name of the code page in force, as the platform calls it.
 std::string AnsiCodePage();
 
+// Puts back the code page that was in force when it was made, as its scope
+// ends (for work done under another code page for a while).
+class CodePageRestorer {
+  public:
+    CodePageRestorer() : before_(AnsiCodePage()) {}
+    ~CodePageRestorer() { SetAnsiCodePage(before_); }
+    CodePageRestorer(const CodePageRestorer&) = delete;
+    CodePageRestorer& operator=(const CodePageRestorer&) = delete;
+
+  private:
+    std::string before_;
+};
+
 // ANSI bytes to UTF-16 for display; bytes that do not form a character of
 // the code page become U+FFFD.
 std::u16string AnsiToUnicode(std::string_view ansi);

@@ -11,18 +11,6 @@ namespace kvr {
 
 namespace {
 
-// Puts the code page in force back when the scope ends.
-class RestoreCodePage {
-  public:
-    RestoreCodePage() : name_(platform::AnsiCodePage()) {}
-    ~RestoreCodePage() { platform::SetAnsiCodePage(name_); }
-    RestoreCodePage(const RestoreCodePage&) = delete;
-    RestoreCodePage& operator=(const RestoreCodePage&) = delete;
-
-  private:
-    std::string name_;
-};
-
 // The text the bytes read as under the code page, or nothing.
 std::optional<std::u16string> Reading(std::string_view codePage, std::string_view bytes) {
     platform::SetAnsiCodePage(codePage);
@@ -41,7 +29,7 @@ bool Spoiled(std::string_view from, std::string_view to, std::string_view bytes)
 
 std::vector<ChangedText> TextChangedByCodePage(const std::string& workDir, std::string_view from,
                                                std::string_view to) {
-    const RestoreCodePage restore;
+    const platform::CodePageRestorer restore;
     AliasFile file(workDir);
     std::vector<ChangedText> changed;
     const CEncrpyt cipher;
