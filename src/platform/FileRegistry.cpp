@@ -98,8 +98,9 @@ class FileKey : public RegKey::Handle {
         // other programs set meanwhile are kept. A new file is readable by
         // all, as the package makes it: every user's programs read it.
         bool changed = false;
-        EditStatus status =
-            EditFile(fs_, file_, [&](const std::string* bytes) -> std::optional<std::string> {
+        EditStatus status = EditFile(
+            fs_, file_,
+            [&](const std::string* bytes) -> std::optional<std::string> {
                 std::optional<RegEdit4> doc;
                 changed = false;
                 if (Parse(bytes, path_, doc) == LoadStatus::Unusable || !change(*doc)) {

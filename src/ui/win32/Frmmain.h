@@ -122,8 +122,8 @@ class TfmMain : public MainView {
     HWND fmMain = nullptr;
     HWND TreeView1 = nullptr;
     HWND Label5 = nullptr;
-    HWND lbWorkDir = nullptr;   // the status line at the panel's foot
-    std::wstring workDirText_;  // also the root's tooltip
+    HWND lbWorkDir = nullptr;      // the status line at the panel's foot
+    std::wstring workDirText_;     // also the root's tooltip
     std::array<HWND, 5> boxes_{};  // indexed like Box
     HWND btnSave = nullptr;
     HWND btnTest = nullptr;
