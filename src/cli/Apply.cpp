@@ -8,6 +8,7 @@
 #include "cli/Text.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -98,11 +99,12 @@ std::string Report(const ApplyPlan& plan, bool fields) {
 
 std::string Summary(const ApplyPlan& plan, bool check) {
     if (!plan.Changes()) {
-        return "no change";
+        return texts::Say(KVR_TEXT("kvrcfg apply", "no change"));
     }
-    return std::to_string(plan.added.size()) + " added, " + std::to_string(plan.changed.size()) +
-           " changed, " + std::to_string(plan.deleted.size()) + " deleted" +
-           (check ? " (check: nothing written)" : "");
+    return texts::Say(KVR_TEXT("kvrcfg apply", "%1 added, %2 changed, %3 deleted"),
+                      {std::to_string(plan.added.size()), std::to_string(plan.changed.size()),
+                       std::to_string(plan.deleted.size())}) +
+           (check ? texts::Say(KVR_TEXT("kvrcfg", " (check: nothing written)")) : "");
 }
 
 }  // namespace
@@ -165,7 +167,9 @@ int Apply(AliasStore& store, const std::vector<DeclaredAlias>& declared,
     constexpr int kAttempts = 100;
     for (int attempt = 0;; ++attempt) {
         if (attempt == kAttempts) {
-            throw FileError("Cannot create file " + store.Path() + ": it keeps changing");
+            throw FileError(
+                "Cannot create file " + store.Path() + "\n" +
+                texts::Say(KVR_TEXT("kvrcfg", "Other programs keep changing %1."), {store.Path()}));
         }
         const std::string read = ReadBytes(store);
         plan = PlanApply(ReadCurrent(store), declared, options.prune);

@@ -3,6 +3,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "texts/Texts.h"
+
 namespace kvr::cli {
 
 namespace {
@@ -30,7 +32,7 @@ Invocation Read(const std::vector<std::string>& args, const std::vector<Command>
             if (call.command == nullptr && !call.help && !call.version) {
                 call.command = Find(commands, arg);
                 if (call.command == nullptr) {
-                    throw Wrong("unknown command '" + arg + "'");
+                    throw Wrong(texts::Say(KVR_TEXT("kvrcfg", "unknown command '%1'"), {arg}));
                 }
             } else {
                 call.arguments.push_back(arg);
@@ -59,14 +61,14 @@ Invocation Read(const std::vector<std::string>& args, const std::vector<Command>
                 return *inlineValue;
             }
             if (i + 1 >= args.size()) {
-                throw Wrong(arg + " needs a value");
+                throw Wrong(texts::Say(KVR_TEXT("kvrcfg", "%1 needs a value"), {arg}));
             }
             return args[++i];
         };
         if (arg == "--dir") {
             call.dir = takeValue();
             if (call.dir.empty()) {
-                throw Wrong("--dir needs a folder");
+                throw Wrong(texts::Say(KVR_TEXT("kvrcfg", "--dir needs a folder")));
             }
             continue;
         }
@@ -76,29 +78,31 @@ Invocation Read(const std::vector<std::string>& args, const std::vector<Command>
         }
         const Command* command = call.command;
         if (command == nullptr) {
-            throw Wrong("option " + arg + " before the command");
+            throw Wrong(texts::Say(KVR_TEXT("kvrcfg", "option %1 before the command"), {arg}));
         }
         if (command->valued.count(arg) != 0) {
             call.values[arg] = takeValue();
         } else if (command->flags.count(arg) != 0 && !inlineValue) {
             call.flags.insert(arg);
         } else {
-            throw Wrong("unknown option " + arg + " for '" + std::string(command->name) + "'");
+            throw Wrong(
+                texts::Say(KVR_TEXT("kvrcfg", "unknown option %1 for '%2'"), {arg, command->name}));
         }
     }
     if (call.help || call.version) {
         return call;
     }
     if (call.command == nullptr) {
-        throw Wrong("no command given");
+        throw Wrong(texts::Say(KVR_TEXT("kvrcfg", "no command given")));
     }
     // `test --all` takes no alias name.
     const bool all = call.command->name == "test" && call.Has("--all");
     const std::size_t wanted = all ? 0 : call.command->arguments;
     if (call.arguments.size() != wanted) {
-        throw Wrong("'" + std::string(call.command->name) + "' takes " + std::to_string(wanted) +
-                    " argument" + (wanted == 1 ? "" : "s") + ", " +
-                    std::to_string(call.arguments.size()) + " given");
+        throw Wrong(texts::Say(
+            wanted == 1 ? KVR_TEXT("kvrcfg", "'%1' takes %2 argument, %3 given")
+                        : KVR_TEXT("kvrcfg", "'%1' takes %2 arguments, %3 given"),
+            {call.command->name, std::to_string(wanted), std::to_string(call.arguments.size())}));
     }
     return call;
 }

@@ -46,12 +46,12 @@ std::string WorkDirectory(const std::string& dir) {
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(dir), error);
     if (error) {
-        throw FileError("Cannot open folder " + dir);
+        throw FileError(texts::Say(KVR_TEXT("kvrcfg", "Cannot open folder %1"), {dir}));
     }
     // A typo must not read as an empty alias file: list and export would
     // answer with nothing, as if that were all.
     if (!std::filesystem::is_directory(path, error)) {
-        throw FileError("Cannot open folder " + dir);
+        throw FileError(texts::Say(KVR_TEXT("kvrcfg", "Cannot open folder %1"), {dir}));
     }
     std::string text = path.lexically_normal().string();
     while (text.size() > 1 && text.back() == platform::PathSeparator()) {
@@ -113,18 +113,21 @@ std::string ReadPassword(const Invocation& call, Io& io) {
     if (call.Has("--password-stdin")) {
         std::string line;
         if (!std::getline(io.in, line) && line.empty()) {
-            throw UsageError("--password-stdin: no line on standard input");
+            throw UsageError(
+                texts::Say(KVR_TEXT("kvrcfg", "--password-stdin: no line on standard input")));
         }
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        return FromTerminal(line, "the password");
+        return FromTerminal(line, texts::Say(KVR_TEXT("kvrcfg", "the password")));
     }
-    std::optional<std::string> typed = io.readSecret("Password: ");
+    std::optional<std::string> typed =
+        io.readSecret(Message(texts::Say(KVR_TEXT("kvrcfg", "Password: "))));
     if (!typed) {
-        throw UsageError("--password-prompt: no terminal to ask on (use --password-stdin)");
+        throw UsageError(texts::Say(
+            KVR_TEXT("kvrcfg", "--password-prompt: no terminal to ask on (use --password-stdin)")));
     }
-    return FromTerminal(*typed, "the password");
+    return FromTerminal(*typed, texts::Say(KVR_TEXT("kvrcfg", "the password")));
 }
 
 int Set(Session& session) {
@@ -132,7 +135,8 @@ int Set(Session& session) {
     const Invocation& call = session.call;
     Io& io = session.io;
     if (call.Has("--password-stdin") && call.Has("--password-prompt")) {
-        throw UsageError("--password-stdin and --password-prompt exclude each other");
+        throw UsageError(texts::Say(
+            KVR_TEXT("kvrcfg", "--password-stdin and --password-prompt exclude each other")));
     }
     std::array<std::optional<std::string>, kFields.size()> given;
     for (std::size_t i = 0; i < kPasswordField; ++i) {
@@ -144,7 +148,8 @@ int Set(Session& session) {
         given[kPasswordField] = ReadPassword(call, io);
     }
     if (std::none_of(given.begin(), given.end(), [](const auto& v) { return v.has_value(); })) {
-        throw UsageError("'set' needs at least one of --database, --server, --user, --password-*");
+        throw UsageError(texts::Say(KVR_TEXT(
+            "kvrcfg", "'set' needs at least one of --database, --server, --user, --password-*")));
     }
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         if (given[i]) {
@@ -184,7 +189,8 @@ int Rename(Session& session) {
     AliasStore& store = session.store;
     const Invocation& call = session.call;
     const std::string oldName = store.Require(NameArgument(call, 0));
-    const std::string newName = NameArgument(call, 1, "the new name");
+    const std::string newName =
+        NameArgument(call, 1, texts::Say(KVR_TEXT("kvrcfg", "the new name")));
     if (newName != oldName) {
         store.Rename(oldName, newName);
     }
@@ -207,7 +213,8 @@ int Test(Session& session) {
         bool digits = !value->empty() && value->size() <= 5 &&
                       value->find_first_not_of("0123456789") == std::string::npos;
         if (!digits || std::stoi(*value) < 1) {
-            throw UsageError("--timeout takes a whole number of seconds, 1 or more");
+            throw UsageError(texts::Say(
+                KVR_TEXT("kvrcfg", "--timeout takes a whole number of seconds, 1 or more")));
         }
         timeout = std::to_string(std::stoi(*value));
     }
@@ -324,8 +331,8 @@ int WholeNumber(const Invocation& call, std::string_view option, int fallback, i
     bool digits = !value->empty() && value->size() <= 5 &&
                   value->find_first_not_of("0123456789") == std::string::npos;
     if (!digits || std::stoi(*value) < 1 || std::stoi(*value) > most) {
-        throw UsageError(std::string(option) + " takes a whole number from 1 to " +
-                         std::to_string(most));
+        throw UsageError(texts::Say(KVR_TEXT("kvrcfg", "%1 takes a whole number from 1 to %2"),
+                                    {option, std::to_string(most)}));
     }
     return std::stoi(*value);
 }
@@ -348,12 +355,13 @@ RecodeOptions RecodeOptionsOf(const Invocation& call) {
         const int number = WholeNumber(call, option, 0, 65535);
         const std::string name = platform::CodePageName(static_cast<unsigned>(number));
         if (!platform::SetAnsiCodePage(name)) {
-            throw UsageError(std::string(option) + ": there is no code page " + *value + " here");
+            throw UsageError(texts::Say(KVR_TEXT("kvrcfg", "%1: there is no code page %2 here"),
+                                        {option, *value}));
         }
         return name;
     };
     if (call.Value("--to") == nullptr) {
-        throw UsageError("recode needs --to CODEPAGE");
+        throw UsageError(texts::Say(KVR_TEXT("kvrcfg", "recode needs --to CODEPAGE")));
     }
     const std::string inForce = platform::AnsiCodePage();
     RecodeOptions options{codePage("--from"), codePage("--to"), call.Has("--check")};
@@ -365,7 +373,7 @@ int TestCommand(Session& session) {
     const Invocation& call = session.call;
     if (!call.Has("--all")) {
         if (call.Value("--jobs") != nullptr) {
-            throw UsageError("--jobs goes with --all");
+            throw UsageError(texts::Say(KVR_TEXT("kvrcfg", "--jobs goes with --all")));
         }
         return Test(session);
     }
@@ -512,7 +520,7 @@ int Run(const std::vector<std::string>& args, Io& io) {
         Session session{store, call, io, workDir, registry};
         return call.command->run(session);
     } catch (const UsageError& e) {
-        Tell(io, std::string(e.what()) + " (see kvrcfg --help)");
+        Tell(io, texts::Say(KVR_TEXT("kvrcfg", "%1 (see kvrcfg --help)"), {e.what()}));
         return kUsage;
     } catch (const Refusal& e) {
         Tell(io, e.what());

@@ -33,7 +33,8 @@ std::string Where(std::string_view bytes, std::size_t offset) {
             ++column;
         }
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+    return texts::Say(KVR_TEXT("kvrcfg import", "line %1, column %2"),
+                      {std::to_string(line), std::to_string(column)});
 }
 
 // Refuses nesting deeper than kMaxImportDepth before the parser builds it.
@@ -52,8 +53,9 @@ void CheckNesting(std::string_view bytes, const std::string& source) {
             inString = true;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxImportDepth) {
-                throw FileError(source + " nests deeper than " + std::to_string(kMaxImportDepth) +
-                                " levels at " + Where(bytes, i));
+                throw FileError(
+                    texts::Say(KVR_TEXT("kvrcfg import", "%1 nests deeper than %2 levels at %3"),
+                               {source, std::to_string(kMaxImportDepth), Where(bytes, i)}));
             }
         } else if (c == ']' || c == '}') {
             --depth;
@@ -68,16 +70,18 @@ Json ParseJson(std::string_view bytes, const std::string& source) {
     } catch (const Json::parse_error& e) {
         // The parser counts from 1 and points at the byte it stopped on.
         const std::size_t offset = e.byte == 0 ? 0 : e.byte - 1;
-        std::string what = "unexpected text";
+        SourceText what = KVR_TEXT("kvrcfg import", "%1 is not JSON: unexpected text at %2");
         if (std::string_view(e.what()).find("UTF-8") != std::string_view::npos) {
-            what = "text that is not UTF-8";
+            what = KVR_TEXT("kvrcfg import", "%1 is not JSON: text that is not UTF-8 at %2");
         } else if (offset >= bytes.size()) {
-            what = "the file ends inside a value";
+            what = KVR_TEXT("kvrcfg import", "%1 is not JSON: the file ends inside a value at %2");
         }
-        throw FileError(source + " is not JSON: " + what + " at " + Where(bytes, offset));
+        throw FileError(texts::Say(what, {source, Where(bytes, offset)}));
     } catch (const Json::exception&) {
         // The parser's other complaint: a number beyond a double's range.
-        throw FileError(source + " is not JSON we can read: a number is out of range");
+        throw FileError(texts::Say(
+            KVR_TEXT("kvrcfg import", "%1 is not JSON we can read: a number is out of range"),
+            {source}));
     }
 }
 
@@ -86,20 +90,24 @@ Json ParseJson(std::string_view bytes, const std::string& source) {
 const Json& AliasList(const Json& json, const std::string& source, bool& masked) {
     if (!json.is_object()) {
         if (!json.is_array()) {
-            throw Refusal(source + ": the aliases must be a JSON array");
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg import", "%1: the aliases must be a JSON array"), {source}));
         }
         return json;
     }
     if (json.contains("kvrcfg") && json["kvrcfg"] != 1) {
-        throw Refusal(source + ": format version " + json["kvrcfg"].dump(-1, ' ', true) +
-                      " is unknown; this kvrcfg reads version 1");
+        throw Refusal(texts::Say(KVR_TEXT("kvrcfg import",
+                                          "%1: format version %2 is unknown; this kvrcfg reads "
+                                          "version 1"),
+                                 {source, json["kvrcfg"].dump(-1, ' ', true)}));
     }
     masked = json.contains("passwords") && json["passwords"] == "masked";
     if (!json.contains("aliases")) {
-        throw Refusal(source + ": no \"aliases\"");
+        throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1: no \"aliases\""), {source}));
     }
     if (!json["aliases"].is_array()) {
-        throw Refusal(source + ": the aliases must be a JSON array");
+        throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1: the aliases must be a JSON array"),
+                                 {source}));
     }
     return json["aliases"];
 }
@@ -122,8 +130,9 @@ std::string ReadSource(const std::string& file, Io& io) {
         }
     }
     if (bytes.size() > kMaxImportBytes) {
-        throw FileError(file + " is larger than an import may be (" +
-                        std::to_string(kMaxImportBytes >> 20) + " MB)");
+        throw FileError(
+            texts::Say(KVR_TEXT("kvrcfg import", "%1 is larger than an import may be (%2 MB)"),
+                       {file, std::to_string(kMaxImportBytes >> 20)}));
     }
     return bytes;
 }
@@ -138,20 +147,24 @@ std::vector<Imported> ReadAliasesJson(std::string_view bytes, const std::string&
     std::vector<Imported> result;
     std::set<std::u16string> names;
     for (const Json& entry : list) {
-        const std::string where = source + ": alias " + std::to_string(result.size() + 1);
+        const std::string where = texts::Say(KVR_TEXT("kvrcfg import", "%1: alias %2"),
+                                             {source, std::to_string(result.size() + 1)});
         if (!entry.is_object() || !entry.contains("name")) {
-            throw Refusal(where + ": expected an object with a \"name\"");
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg import", "%1: expected an object with a \"name\""), {where}));
         }
         Imported alias;
-        alias.name = std::string(platform::Trim(TextFromJson(entry["name"], where + " name")));
+        alias.name = std::string(platform::Trim(TextFromJson(
+            entry["name"], texts::Say(KVR_TEXT("kvrcfg import", "%1 name"), {where}))));
         if (alias.name.size() > kMaxImportName) {
-            throw Refusal(where + ": the name has " + std::to_string(alias.name.size()) +
-                          " bytes; at most " + std::to_string(kMaxImportName));
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg import", "%1: the name has %2 bytes; at most %3"),
+                {where, std::to_string(alias.name.size()), std::to_string(kMaxImportName)}));
         }
         AliasStore::CheckName(alias.name);
         const std::string label = source + ": KVR別名[" + Utf8(alias.name) + "]";
         if (!names.insert(platform::FoldCase(alias.name)).second) {
-            throw Refusal(label + " appears twice");
+            throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1 appears twice"), {label}));
         }
         for (const auto& [member, value] : entry.items()) {
             bool known = member == "name";
@@ -159,7 +172,8 @@ std::vector<Imported> ReadAliasesJson(std::string_view bytes, const std::string&
                 known = known || member == field.jsonName;
             }
             if (!known) {
-                throw Refusal(label + ": unknown member \"" + member + "\"");
+                throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1: unknown member \"%2\""),
+                                         {label, member}));
             }
         }
         for (std::size_t i = 0; i < kFields.size(); ++i) {
@@ -172,7 +186,10 @@ std::vector<Imported> ReadAliasesJson(std::string_view bytes, const std::string&
         const std::string& password = alias.values[kPasswordField];
         if (!password.empty() && (masked || password == kMask)) {
             if (!keepMasked) {
-                throw Refusal(label + ": the password is masked; export with --reveal to import");
+                throw Refusal(texts::Say(KVR_TEXT("kvrcfg import",
+                                                  "%1: the password is masked; export with "
+                                                  "--reveal to import"),
+                                         {label}));
             }
             alias.maskedPassword = true;
         }

@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "store/Cencrpyt.h"
 #include "store/KeyStamp.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -21,7 +22,7 @@ class CodePageInForce : platform::CodePageRestorer {
   public:
     void Use(const std::string& name) {
         if (!platform::SetAnsiCodePage(name)) {
-            throw Refusal("There is no code page " + name + " here");
+            throw Refusal(texts::Say(KVR_TEXT("kvrcfg", "There is no code page %1 here"), {name}));
         }
     }
 };
@@ -84,7 +85,7 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
     auto where = [&](const Piece& piece) {
         const std::string name = Utf8(pieces[piece.alias].text);
         return "KVR別名[" + name + "]" +
-               (piece.field < 0 ? std::string(" name")
+               (piece.field < 0 ? " " + texts::Say(KVR_TEXT("kvrcfg recode", "name"))
                                 : " " + Utf8(kFields[static_cast<std::size_t>(piece.field)].label));
     };
     // Everything read in the source code page.
@@ -98,8 +99,11 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
             piece.size = name->size();
             piece.alias = pieces.size();
             if (!IsCodePageText(*name)) {
-                throw Refusal("KVR別名[" + Utf8(*name) + "] name: not text in code page " +
-                              options.from + "; nothing written");
+                throw Refusal(texts::Say(
+                    KVR_TEXT("kvrcfg recode", "%1: not text in code page %2; nothing written"),
+                    {"KVR別名[" + Utf8(*name) + "] " +
+                         texts::Say(KVR_TEXT("kvrcfg recode", "name")),
+                     options.from}));
             }
             piece.text = platform::AnsiToUnicode(*name);
             section = pieces.size();
@@ -129,8 +133,9 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
             continue;  // unreadable before, unreadable after: left as it is
         }
         if (!IsCodePageText(plain)) {
-            throw Refusal(where(piece) + ": not text in code page " + options.from +
-                          "; nothing written");
+            throw Refusal(texts::Say(
+                KVR_TEXT("kvrcfg recode", "%1: not text in code page %2; nothing written"),
+                {where(piece), options.from}));
         }
         piece.text = platform::AnsiToUnicode(plain);
         pieces.push_back(std::move(piece));
@@ -145,17 +150,21 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
         if (!converted) {
             const std::u16string lost =
                 platform::CharacterAt(piece.text, platform::FirstUnstorable(piece.text));
-            throw Refusal(where(piece) + ": the character \"" + Utf8(lost) +
-                          "\" cannot be stored in code page " + options.to + "; nothing written");
+            throw Refusal(texts::Say(KVR_TEXT("kvrcfg recode",
+                                              "%1: the character \"%2\" cannot be stored in code "
+                                              "page %3; nothing written"),
+                                     {where(piece), Utf8(lost), options.to}));
         }
         if (piece.field < 0) {
             piece.result = std::move(*converted);
             continue;
         }
         if (!CEncrpyt::CanEncrypt(*converted)) {
-            throw Refusal(where(piece) + ": " + std::to_string(converted->size()) +
-                          " bytes in code page " + options.to + " (at most " +
-                          std::to_string(CEncrpyt::kMaxValueLength) + "); nothing written");
+            throw Refusal(
+                texts::Say(KVR_TEXT("kvrcfg recode",
+                                    "%1: %2 bytes in code page %3 (at most %4); nothing written"),
+                           {where(piece), std::to_string(converted->size()), options.to,
+                            std::to_string(CEncrpyt::kMaxValueLength)}));
         }
         if (*converted == cipher.Decrypt(piece.stored)) {
             piece.result = piece.stored;  // the same bytes: the same text
@@ -215,15 +224,17 @@ int Recode(AliasStore& store, const RecodeOptions& options, Io& io) {
     if (!present) {
         throw FileError("Cannot open file " + store.Path());
     }
-    std::string text = std::to_string(recoded.names) + " names and " +
-                       std::to_string(recoded.values) + " values recoded from " + options.from +
-                       " to " + options.to;
+    std::string text = texts::Say(
+        KVR_TEXT("kvrcfg recode", "%1 names and %2 values recoded from %3 to %4"),
+        {std::to_string(recoded.names), std::to_string(recoded.values), options.from, options.to});
     if (recoded.freshStamps > 0) {
-        text += " (" + std::to_string(recoded.freshStamps) +
-                " values grew past what their stored stamp shows and took a new one)";
+        text += texts::Say(KVR_TEXT("kvrcfg recode",
+                                    " (%1 values grew past what their stored stamp shows and took "
+                                    "a new one)"),
+                           {std::to_string(recoded.freshStamps)});
     }
     if (options.check) {
-        text += " (check: nothing written)";
+        text += texts::Say(KVR_TEXT("kvrcfg", " (check: nothing written)"));
     }
     io.out << Message(text) << '\n';
     return kDone;

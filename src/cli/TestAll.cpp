@@ -72,7 +72,7 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
             // The last of repeated keys wins, so this overrides the default.
             job.connectionString += ";Connect Timeout=" + std::to_string(options.timeoutSeconds);
         } catch (const ConvertError& e) {
-            job.problem = std::string("A field does not decode: ") + e.what();
+            job.problem = texts::Say(KVR_TEXT("kvrcfg", "A field does not decode: %1"), {e.what()});
         }
         jobs.push_back(std::move(job));
     }

@@ -89,8 +89,10 @@ bool ParseTrusted(const std::string& key, std::string_view value) {
     if (lower == "false" || lower == "no" || lower.empty()) {
         return false;
     }
-    throw Error("The connection string gives " + key + " the value \"" + std::string(value) +
-                "\"; it must be true or false.");
+    throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                    "The connection string gives %1 the value \"%2\"; it must be "
+                                    "true or false."),
+                           {key, value}));
 }
 
 int ParseTimeout(const std::string& key, std::string_view value) {
@@ -99,8 +101,10 @@ int ParseTimeout(const std::string& key, std::string_view value) {
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
     if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() ||
         seconds < 0 || seconds > 86400) {
-        throw Error("The connection string gives " + key + " the value \"" + std::string(value) +
-                    "\"; it must be a number of seconds.");
+        throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                        "The connection string gives %1 the value \"%2\"; it must "
+                                        "be a number of seconds."),
+                               {key, value}));
     }
     // 0 would mean "wait for ever", which would leave the window waiting on a
     // server that never answers; it gets the usual limit instead.
@@ -131,8 +135,10 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
         std::string key;
         for (;;) {
             if (pos >= n || text[pos] == ';') {
-                throw Error("The connection string holds \"" + std::string(Trim(key)) +
-                            "\" without \"=\" and a value.");
+                throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                                "The connection string holds \"%1\" without "
+                                                "\"=\" and a value."),
+                                       {Trim(key)}));
             }
             if (text[pos] == '=') {
                 if (pos + 1 < n && text[pos + 1] == '=') {
@@ -147,7 +153,8 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
         }
         key = std::string(Trim(key));
         if (key.empty()) {
-            throw Error("The connection string holds a value without a key.");
+            throw Error(texts::Say(
+                KVR_TEXT("ConnectionTest", "The connection string holds a value without a key.")));
         }
         while (pos < n && text[pos] != ';' && IsBlank(text[pos])) {
             ++pos;
@@ -157,8 +164,10 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
             const char quote = text[pos++];
             for (;;) {
                 if (pos >= n) {
-                    throw Error("The value of " + key +
-                                " in the connection string has no closing quote.");
+                    throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                                    "The value of %1 in the connection string "
+                                                    "has no closing quote."),
+                                           {key}));
                 }
                 if (text[pos] == quote) {
                     if (pos + 1 < n && text[pos + 1] == quote) {
@@ -175,8 +184,10 @@ ConnectionSettings ParseConnectionString(std::string_view text) {
                 ++pos;
             }
             if (pos < n && text[pos] != ';') {
-                throw Error("The quoted value of " + key +
-                            " in the connection string is followed by more text.");
+                throw Error(texts::Say(KVR_TEXT("ConnectionTest",
+                                                "The quoted value of %1 in the connection string "
+                                                "is followed by more text."),
+                                       {key}));
             }
         } else {
             const size_t end = std::min(text.find(';', pos), n);

@@ -136,17 +136,16 @@ std::string Describe(const std::vector<DriverReport>& reports) {
         }
         detail += l;
     }
-    return detail.empty() ? "FreeTDS gave no reason." : detail;
+    return detail.empty() ? texts::Say(KVR_TEXT("ConnectionTest", "FreeTDS gave no reason."))
+                          : detail;
 }
 
 // The most bytes DB-Library sends for a user name, password or database name
 // (SQL Server itself allows 128 characters).
 constexpr std::size_t kLoginFieldLimit = 128;
 
-std::string TooLong(const char* field, const std::string& value) {
-    return std::string("The ") + field + " is too long: FreeTDS sends at most " +
-           std::to_string(kLoginFieldLimit) + " bytes of it, this one has " +
-           std::to_string(value.size()) + " (in UTF-8).";
+std::string TooLong(SourceText field, const std::string& value) {
+    return texts::Say(field, {std::to_string(kLoginFieldLimit), std::to_string(value.size())});
 }
 
 // Database names compare without regard to ASCII letter case, as the server
@@ -170,18 +169,29 @@ struct Target {
 ConnectionOutcome OpenOnThisThread(const Target& target) {
     tReports.clear();
     if (!InitDbLibrary()) {
-        return {false, "FreeTDS's DB-Library could not be started."};
+        return {false, texts::Say(KVR_TEXT("ConnectionTest",
+                                           "FreeTDS's DB-Library could not be started."))};
     }
     LOGINREC* login = dblogin();
     if (login == nullptr) {
-        return {false, "FreeTDS could not prepare a login."};
+        return {false,
+                texts::Say(KVR_TEXT("ConnectionTest", "FreeTDS could not prepare a login."))};
     }
     // DB-Library refuses a field longer than it can send (and would log in
     // without it: to the default database, for one): that is the answer.
     for (const auto& [field, value, which] :
-         {std::tuple{"user name", &target.user, DBSETUSER},
-          std::tuple{"password", &target.password, DBSETPWD},
-          std::tuple{"database name", &target.database, DBSETDBNAME}}) {
+         {std::tuple{KVR_TEXT("ConnectionTest",
+                              "The user name is too long: FreeTDS sends at most %1 bytes of it, "
+                              "this one has %2 (in UTF-8)."),
+                     &target.user, DBSETUSER},
+          std::tuple{KVR_TEXT("ConnectionTest",
+                              "The password is too long: FreeTDS sends at most %1 bytes of it, "
+                              "this one has %2 (in UTF-8)."),
+                     &target.password, DBSETPWD},
+          std::tuple{KVR_TEXT("ConnectionTest",
+                              "The database name is too long: FreeTDS sends at most %1 bytes of "
+                              "it, this one has %2 (in UTF-8)."),
+                     &target.database, DBSETDBNAME}}) {
         if (value->empty() || (which == DBSETPWD && target.user.empty())) {
             continue;
         }
@@ -220,8 +230,9 @@ ConnectionOutcome OpenOnThisThread(const Target& target) {
         tReports.clear();
         if (!target.database.empty() && !SameName(current, target.database)) {
             return {false,
-                    "The server opened the database \"" + current + "\" instead of \"" +
-                        target.database + "\".",
+                    texts::Say(KVR_TEXT("ConnectionTest",
+                                        "The server opened the database \"%1\" instead of \"%2\"."),
+                               {current, target.database}),
                     FailureReason::DatabaseUnavailable};
         }
         return {true, {}};
@@ -251,9 +262,13 @@ ConnectionOutcome OpenConnectionOnce(const std::string& connectionString) {
         }
         if (provider != "SQLOLEDB" && provider != "SQLOLEDB.1") {
             return Fail(settings.provider.empty()
-                            ? "The connection string names no provider; only SQLOLEDB is supported."
-                            : "The provider \"" + settings.provider +
-                                  "\" is not supported; only SQLOLEDB is.");
+                            ? texts::Say(KVR_TEXT("ConnectionTest",
+                                                  "The connection string names no provider; only "
+                                                  "SQLOLEDB is supported."))
+                            : texts::Say(KVR_TEXT("ConnectionTest",
+                                                  "The provider \"%1\" is not supported; only "
+                                                  "SQLOLEDB is."),
+                                         {settings.provider}));
         }
         if (NamesNoServer(settings.server)) {
             return Fail(texts::Say(texts::kNoServerName), FailureReason::NoServerName);

@@ -70,6 +70,66 @@
         <source>The server refused the Windows account named below: the connection logged in as the Windows user running this program, not with the user name and password typed here. Give that account a login on the server, or run the program as a Windows user that has one.</source>
         <translation>伺服器拒絕下方所列的 Windows 帳號：此連線是以執行本程式的 Windows 使用者登入，而不是以此處輸入的使用者帳號與密碼。請在伺服器上為該帳號建立登入，或改以具有登入權限的 Windows 使用者執行本程式。</translation>
     </message>
+    <message>
+        <source>The connection string gives %1 the value &quot;%2&quot;; it must be true or false.</source>
+        <translation>連線字串給 %1 的值是「%2」；此值必須是 true 或 false。</translation>
+    </message>
+    <message>
+        <source>The connection string gives %1 the value &quot;%2&quot;; it must be a number of seconds.</source>
+        <translation>連線字串給 %1 的值是「%2」；此值必須是秒數。</translation>
+    </message>
+    <message>
+        <source>The connection string holds &quot;%1&quot; without &quot;=&quot; and a value.</source>
+        <translation>連線字串中的「%1」沒有「=」與值。</translation>
+    </message>
+    <message>
+        <source>The connection string holds a value without a key.</source>
+        <translation>連線字串中有一個沒有鍵名的值。</translation>
+    </message>
+    <message>
+        <source>The value of %1 in the connection string has no closing quote.</source>
+        <translation>連線字串中 %1 的值缺少結尾的引號。</translation>
+    </message>
+    <message>
+        <source>The quoted value of %1 in the connection string is followed by more text.</source>
+        <translation>連線字串中 %1 加上引號的值後面還有其他文字。</translation>
+    </message>
+    <message>
+        <source>FreeTDS gave no reason.</source>
+        <translation>FreeTDS 未提供原因。</translation>
+    </message>
+    <message>
+        <source>FreeTDS&apos;s DB-Library could not be started.</source>
+        <translation>無法啟動 FreeTDS 的 DB-Library。</translation>
+    </message>
+    <message>
+        <source>FreeTDS could not prepare a login.</source>
+        <translation>FreeTDS 無法準備登入。</translation>
+    </message>
+    <message>
+        <source>The user name is too long: FreeTDS sends at most %1 bytes of it, this one has %2 (in UTF-8).</source>
+        <translation>使用者帳號太長：FreeTDS 最多只傳送 %1 個位元組，此帳號有 %2 個（以 UTF-8 計）。</translation>
+    </message>
+    <message>
+        <source>The password is too long: FreeTDS sends at most %1 bytes of it, this one has %2 (in UTF-8).</source>
+        <translation>密碼太長：FreeTDS 最多只傳送 %1 個位元組，此密碼有 %2 個（以 UTF-8 計）。</translation>
+    </message>
+    <message>
+        <source>The database name is too long: FreeTDS sends at most %1 bytes of it, this one has %2 (in UTF-8).</source>
+        <translation>資料庫名稱太長：FreeTDS 最多只傳送 %1 個位元組，此名稱有 %2 個（以 UTF-8 計）。</translation>
+    </message>
+    <message>
+        <source>The server opened the database &quot;%1&quot; instead of &quot;%2&quot;.</source>
+        <translation>伺服器開啟的是資料庫「%1」，而不是「%2」。</translation>
+    </message>
+    <message>
+        <source>The connection string names no provider; only SQLOLEDB is supported.</source>
+        <translation>連線字串未指定提供者；只支援 SQLOLEDB。</translation>
+    </message>
+    <message>
+        <source>The provider &quot;%1&quot; is not supported; only SQLOLEDB is.</source>
+        <translation>不支援提供者「%1」；只支援 SQLOLEDB。</translation>
+    </message>
 </context>
 <context>
     <name>FileError</name>
@@ -275,6 +335,117 @@
         <source>failure</source>
         <translation>失敗</translation>
     </message>
+    <message>
+        <source> (check: nothing written)</source>
+        <translation>（檢查：未寫入任何內容）</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>不明的命令「%1」</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 需要一個值</translation>
+    </message>
+    <message>
+        <source>--dir needs a folder</source>
+        <translation>--dir 需要一個資料夾</translation>
+    </message>
+    <message>
+        <source>option %1 before the command</source>
+        <translation>選項 %1 位於命令之前</translation>
+    </message>
+    <message>
+        <source>unknown option %1 for &apos;%2&apos;</source>
+        <translation>「%2」沒有選項 %1</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>未指定命令</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; takes %2 argument, %3 given</source>
+        <translation>「%1」需要 %2 個引數，但提供了 %3 個</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; takes %2 arguments, %3 given</source>
+        <translation>「%1」需要 %2 個引數，但提供了 %3 個</translation>
+    </message>
+    <message>
+        <source>Cannot open folder %1</source>
+        <translation>無法開啟資料夾 %1。</translation>
+    </message>
+    <message>
+        <source>--password-stdin: no line on standard input</source>
+        <translation>--password-stdin：標準輸入中沒有任何一行</translation>
+    </message>
+    <message>
+        <source>the password</source>
+        <translation>密碼</translation>
+    </message>
+    <message>
+        <source>Password: </source>
+        <translation>密碼：</translation>
+    </message>
+    <message>
+        <source>--password-prompt: no terminal to ask on (use --password-stdin)</source>
+        <translation>--password-prompt：沒有可供詢問的終端機（請改用 --password-stdin）</translation>
+    </message>
+    <message>
+        <source>--password-stdin and --password-prompt exclude each other</source>
+        <translation>--password-stdin 與 --password-prompt 不可同時使用</translation>
+    </message>
+    <message>
+        <source>&apos;set&apos; needs at least one of --database, --server, --user, --password-*</source>
+        <translation>「set」至少需要 --database、--server、--user、--password-* 其中之一</translation>
+    </message>
+    <message>
+        <source>the new name</source>
+        <translation>新名稱</translation>
+    </message>
+    <message>
+        <source>--timeout takes a whole number of seconds, 1 or more</source>
+        <translation>--timeout 須為 1 以上的整數秒數</translation>
+    </message>
+    <message>
+        <source>%1 takes a whole number from 1 to %2</source>
+        <translation>%1 須為 1 到 %2 之間的整數</translation>
+    </message>
+    <message>
+        <source>%1: there is no code page %2 here</source>
+        <translation>%1：本機沒有字碼頁 %2</translation>
+    </message>
+    <message>
+        <source>recode needs --to CODEPAGE</source>
+        <translation>recode 需要 --to 字碼頁</translation>
+    </message>
+    <message>
+        <source>--jobs goes with --all</source>
+        <translation>--jobs 只能與 --all 一起使用</translation>
+    </message>
+    <message>
+        <source>%1 (see kvrcfg --help)</source>
+        <translation>%1（請參閱 kvrcfg --help）</translation>
+    </message>
+    <message>
+        <source>There is no code page %1 here</source>
+        <translation>本機沒有字碼頁 %1</translation>
+    </message>
+    <message>
+        <source>A field does not decode: %1</source>
+        <translation>有欄位無法解碼：%1</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcfg apply</name>
+    <message>
+        <source>no change</source>
+        <translation>沒有變更</translation>
+    </message>
+    <message>
+        <source>%1 added, %2 changed, %3 deleted</source>
+        <translation>新增 %1 個，修改 %2 個，刪除 %3 個</translation>
+    </message>
 </context>
 <context>
     <name>kvrcfg check</name>
@@ -333,6 +504,104 @@
     <message>
         <source>does not decode (its length items are not hex: it reads as empty)</source>
         <translation>無法解碼（長度項目不是十六進位，讀出為空值）</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcfg import</name>
+    <message>
+        <source>line %1, column %2</source>
+        <translation>第 %1 行第 %2 欄</translation>
+    </message>
+    <message>
+        <source>%1 nests deeper than %2 levels at %3</source>
+        <translation>%1 在%3的巢狀結構超過 %2 層。</translation>
+    </message>
+    <message>
+        <source>%1 is not JSON: unexpected text at %2</source>
+        <translation>%1 不是 JSON：%2有非預期的文字。</translation>
+    </message>
+    <message>
+        <source>%1 is not JSON: text that is not UTF-8 at %2</source>
+        <translation>%1 不是 JSON：%2有不是 UTF-8 的文字。</translation>
+    </message>
+    <message>
+        <source>%1 is not JSON: the file ends inside a value at %2</source>
+        <translation>%1 不是 JSON：檔案在%2的值中途結束。</translation>
+    </message>
+    <message>
+        <source>%1 is not JSON we can read: a number is out of range</source>
+        <translation>%1 不是可讀取的 JSON：有數字超出範圍。</translation>
+    </message>
+    <message>
+        <source>%1: the aliases must be a JSON array</source>
+        <translation>%1：KVR別名清單必須是 JSON 陣列</translation>
+    </message>
+    <message>
+        <source>%1: format version %2 is unknown; this kvrcfg reads version 1</source>
+        <translation>%1：不明的格式版本 %2；此 kvrcfg 只能讀取版本 1</translation>
+    </message>
+    <message>
+        <source>%1: no &quot;aliases&quot;</source>
+        <translation>%1：沒有「aliases」</translation>
+    </message>
+    <message>
+        <source>%1 is larger than an import may be (%2 MB)</source>
+        <translation>%1 超過匯入檔案的大小上限（%2 MB）。</translation>
+    </message>
+    <message>
+        <source>%1: alias %2</source>
+        <translation>%1：第 %2 個KVR別名</translation>
+    </message>
+    <message>
+        <source>%1: expected an object with a &quot;name&quot;</source>
+        <translation>%1：應為含有「name」的物件</translation>
+    </message>
+    <message>
+        <source>%1 name</source>
+        <translation>%1的名稱</translation>
+    </message>
+    <message>
+        <source>%1: the name has %2 bytes; at most %3</source>
+        <translation>%1：名稱有 %2 個位元組；最多 %3 個</translation>
+    </message>
+    <message>
+        <source>%1 appears twice</source>
+        <translation>%1重複出現</translation>
+    </message>
+    <message>
+        <source>%1: unknown member &quot;%2&quot;</source>
+        <translation>%1：不明的成員「%2」</translation>
+    </message>
+    <message>
+        <source>%1: the password is masked; export with --reveal to import</source>
+        <translation>%1：密碼已遮蔽；請以 --reveal 匯出後再匯入</translation>
+    </message>
+</context>
+<context>
+    <name>kvrcfg recode</name>
+    <message>
+        <source>name</source>
+        <translation>名稱</translation>
+    </message>
+    <message>
+        <source>%1: not text in code page %2; nothing written</source>
+        <translation>%1：不是字碼頁 %2 的文字；未寫入任何內容</translation>
+    </message>
+    <message>
+        <source>%1: the character &quot;%2&quot; cannot be stored in code page %3; nothing written</source>
+        <translation>%1：字元「%2」無法以字碼頁 %3 儲存；未寫入任何內容</translation>
+    </message>
+    <message>
+        <source>%1: %2 bytes in code page %3 (at most %4); nothing written</source>
+        <translation>%1：在字碼頁 %3 中有 %2 個位元組（最多 %4 個）；未寫入任何內容</translation>
+    </message>
+    <message>
+        <source>%1 names and %2 values recoded from %3 to %4</source>
+        <translation>已將 %1 個名稱與 %2 個值從 %3 轉換為 %4</translation>
+    </message>
+    <message>
+        <source> (%1 values grew past what their stored stamp shows and took a new one)</source>
+        <translation>（%1 個值超過其儲存標記所記載的長度，已換用新的標記）</translation>
     </message>
 </context>
 <context>
