@@ -5,6 +5,7 @@
 #include "cli/Text.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -21,7 +22,9 @@ void PrintJson(Io& io, const Json& json) {
 }
 
 std::string NameArgument(const Invocation& call, std::size_t index, std::string_view what) {
-    return std::string(platform::Trim(FromTerminal(call.arguments.at(index), what)));
+    const std::string label =
+        what.empty() ? texts::Say(KVR_TEXT("kvrcfg", "the alias name")) : std::string(what);
+    return std::string(platform::Trim(FromTerminal(call.arguments.at(index), label)));
 }
 
 Fields AliasValues(AliasStore& store, const std::string& alias) {

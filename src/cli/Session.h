@@ -48,9 +48,9 @@ void Tell(Io& io, const std::string& utf8);
 void PrintJson(Io& io, const Json& json);
 
 // The name given as the command's argument `index`, in the code page and
-// without surrounding blanks, as add and the editor take names.
-std::string NameArgument(const Invocation& call, std::size_t index,
-                         std::string_view what = "the alias name");
+// without surrounding blanks, as add and the editor take names. A name the
+// code page cannot store is refused naming `what` (the alias name, unless given).
+std::string NameArgument(const Invocation& call, std::size_t index, std::string_view what = {});
 
 // The alias's decoded fields; a value that does not decode names its alias.
 Fields AliasValues(AliasStore& store, const std::string& alias);

@@ -132,10 +132,12 @@ int TestAll(AliasStore& store, const TestAllOptions& options, Io& io) {
     if (options.json) {
         io.out << json.dump(2) << '\n';
     } else {
-        io.out << Message(std::to_string(jobs.size()) + " tested, " +
-                          std::to_string(jobs.size() - failed) + " connected, " +
-                          std::to_string(failed) + " failed in " + std::to_string(total) + " ms, " +
-                          std::to_string(std::max<std::size_t>(count, 1)) + " at a time")
+        io.out << Message(texts::Say(
+                      KVR_TEXT("kvrcfg",
+                               "%1 tested, %2 connected, %3 failed in %4 ms, %5 at a time"),
+                      {std::to_string(jobs.size()), std::to_string(jobs.size() - failed),
+                       std::to_string(failed), std::to_string(total),
+                       std::to_string(std::max<std::size_t>(count, 1))}))
                << '\n';
     }
     return failed == 0 ? kDone : kNegative;

@@ -435,6 +435,14 @@
         <source>A field does not decode: %1</source>
         <translation>有欄位無法解碼：%1</translation>
     </message>
+    <message>
+        <source>the alias name</source>
+        <translation>KVR別名</translation>
+    </message>
+    <message>
+        <source>%1 tested, %2 connected, %3 failed in %4 ms, %5 at a time</source>
+        <translation>測試 %1 個，連線成功 %2 個，失敗 %3 個，共 %4 ms，每次 %5 個</translation>
+    </message>
 </context>
 <context>
     <name>kvrcfg apply</name>
