@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "cli/Session.h"
 #include "cli/Text.h"
@@ -197,7 +198,8 @@ int Export(Session& session) {
     // array, which the dump ends in "[]\n}".
     std::string text = json.dump(2);
     text.resize(text.size() - 3);
-    std::set<std::u16string> seen;
+    std::unordered_set<std::u16string> seen;
+    const JsonTextWriter writer;
     const char* separator = "\n";
     for (const auto& [name, values] : session.store.ReadAll()) {
         // A repeated header reads the first section's fields: one entry.
@@ -207,14 +209,18 @@ int Export(Session& session) {
                             {Utf8(name)}));
             continue;
         }
-        text += separator;
+        // AliasJson's dump(2), written directly: a value built and dumped per
+        // alias costs more than reading the alias.
+        text.append(separator).append("    {\n      \"name\": ");
         separator = ",\n";
-        const std::string alias = AliasJson(name, values, reveal).dump(2);
-        for (std::size_t line = 0; line < alias.size();) {
-            const std::size_t end = std::min(alias.find('\n', line), alias.size());
-            text.append("    ").append(alias, line, end + 1 - line);
-            line = end + 1;
+        writer.Append(text, name, "      ");
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            text.append(",\n      \"").append(kFields[i].jsonName).append("\": ");
+            const std::string& value = values[i];
+            writer.Append(text, i == kPasswordField && !reveal && !value.empty() ? kMask : value,
+                          "      ");
         }
+        text.append("\n    }");
     }
     text += separator == std::string_view("\n") ? "]\n}\n" : "\n  ]\n}\n";
     session.io.out << text;
