@@ -103,7 +103,14 @@ namespace {
 void AppendJsonString(std::string& out, std::string_view utf8) {
     static constexpr char kDigits[] = "0123456789abcdef";
     out += '"';
-    for (const char c : utf8) {
+    std::size_t plain = 0;  // the start of the run not escaped yet
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') {
+            continue;
+        }
+        out.append(utf8, plain, i - plain);
+        plain = i + 1;
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -127,16 +134,13 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
                 out += "\\t";
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += "\\u00";
-                    out += kDigits[static_cast<unsigned char>(c) >> 4];
-                    out += kDigits[c & 0x0F];
-                } else {
-                    out += c;
-                }
+                out += "\\u00";
+                out += kDigits[c >> 4];
+                out += kDigits[c & 0x0F];
                 break;
         }
     }
+    out.append(utf8, plain, utf8.size() - plain);
     out += '"';
 }
 

@@ -79,13 +79,20 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
     const std::string_view body = part(4, std::string_view::npos);
 
     std::string value;
+    // Never more bytes than items, nor than the body has items.
+    value.reserve(std::min(static_cast<size_t>(std::max(valueCount, 0)), body.size() / 2 + 1));
     size_t p = 0;
     int skipped = 0;
     for (int i = 0; i < valueCount; ++i) {
-        std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
-        int number = 0;
-        if (!ReadItem(item, number)) {
-            throw ConvertError("'0x" + std::string(item) + "' is not a valid integer value");
+        // Nearly every item is two hex digits; anything else takes the full reading.
+        const int high = p < body.size() ? platform::HexDigit(body[p]) : -1;
+        const int low = p + 1 < body.size() ? platform::HexDigit(body[p + 1]) : -1;
+        int number = high * 16 + low;
+        if (high < 0 || low < 0) {
+            std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
+            if (!ReadItem(item, number)) {
+                throw ConvertError("'0x" + std::string(item) + "' is not a valid integer value");
+            }
         }
         // A byte of 0 adds nothing; the item still counts.
         if (char byte = static_cast<char>((number - kValueOffset) & 0xFF); byte != '\0') {
