@@ -198,10 +198,12 @@ int Export(Session& session) {
     // array, which the dump ends in "[]\n}".
     std::string text = json.dump(2);
     text.resize(text.size() - 3);
+    const std::vector<std::pair<std::string, Fields>> aliases = session.store.ReadAll();
     std::unordered_set<std::u16string> seen;
+    seen.reserve(aliases.size());
     const JsonTextWriter writer;
     const char* separator = "\n";
-    for (const auto& [name, values] : session.store.ReadAll()) {
+    for (const auto& [name, values] : aliases) {
         // A repeated header reads the first section's fields: one entry.
         if (!seen.insert(platform::FoldCase(name)).second) {
             Tell(session.io,

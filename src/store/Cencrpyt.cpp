@@ -1,6 +1,7 @@
 #include "store/Cencrpyt.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "platform/Ascii.h"
@@ -35,6 +36,16 @@ bool ReadItem(std::string_view item, int& number) {
     }
     return true;
 }
+
+// HexDigit of every byte, looked up.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> digits{};
+    for (int c = 0; c < 256; ++c) {
+        digits[static_cast<std::size_t>(c)] =
+            static_cast<signed char>(platform::HexDigit(static_cast<char>(c)));
+    }
+    return digits;
+}();
 
 int ReadHeaderItem(std::string_view item) {
     int number = 0;
@@ -85,8 +96,9 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
     int skipped = 0;
     for (int i = 0; i < valueCount; ++i) {
         // Nearly every item is two hex digits; anything else takes the full reading.
-        const int high = p < body.size() ? platform::HexDigit(body[p]) : -1;
-        const int low = p + 1 < body.size() ? platform::HexDigit(body[p + 1]) : -1;
+        const int high = p < body.size() ? kHexDigits[static_cast<unsigned char>(body[p])] : -1;
+        const int low =
+            p + 1 < body.size() ? kHexDigits[static_cast<unsigned char>(body[p + 1])] : -1;
         int number = high * 16 + low;
         if (high < 0 || low < 0) {
             std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
