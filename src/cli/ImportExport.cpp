@@ -199,6 +199,7 @@ int Export(Session& session) {
     std::string text = json.dump(2);
     text.resize(text.size() - 3);
     const std::vector<std::pair<std::string, Fields>> aliases = session.store.ReadAll();
+    text.reserve(text.size() + aliases.size() * 160);  // room for short values
     std::unordered_set<std::u16string> seen;
     seen.reserve(aliases.size());
     const JsonTextWriter writer;

@@ -89,9 +89,9 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
     const int valueCount = ReadHeaderItem(part(2, 2)) - kValueOffset;
     const std::string_view body = part(4, std::string_view::npos);
 
-    std::string value;
-    // Never more bytes than items, nor than the body has items.
-    value.reserve(std::min(static_cast<size_t>(std::max(valueCount, 0)), body.size() / 2 + 1));
+    // The header's item has two hex digits at most: never more than 255 bytes.
+    char value[256];
+    size_t length = 0;
     size_t p = 0;
     int skipped = 0;
     for (int i = 0; i < valueCount; ++i) {
@@ -108,7 +108,7 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
         }
         // A byte of 0 adds nothing; the item still counts.
         if (char byte = static_cast<char>((number - kValueOffset) & 0xFF); byte != '\0') {
-            value += byte;
+            value[length++] = byte;
         }
         if (skipped < keyCount) {
             ++skipped;
@@ -117,7 +117,7 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
             p += 2;
         }
     }
-    return value;
+    return std::string(value, length);
 }
 
 std::string CEncrpyt::ReEncrypt(std::string_view stored, std::string_view value,
