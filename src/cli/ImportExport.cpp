@@ -199,7 +199,10 @@ int Export(Session& session) {
     std::string text = json.dump(2);
     text.resize(text.size() - 3);
     const std::vector<std::pair<std::string, Fields>> aliases = session.store.ReadAll();
-    text.reserve(text.size() + aliases.size() * 160);  // room for short values
+    // The text goes out in pieces of about this size: it stays small however
+    // many aliases there are.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    text.reserve(kPiece + 4096);
     std::unordered_set<std::u16string> seen;
     seen.reserve(aliases.size());
     const JsonTextWriter writer;
@@ -224,6 +227,10 @@ int Export(Session& session) {
                           "      ");
         }
         text.append("\n    }");
+        if (text.size() >= kPiece) {
+            session.io.out << text;
+            text.clear();
+        }
     }
     text += separator == std::string_view("\n") ? "]\n}\n" : "\n  ]\n}\n";
     session.io.out << text;
