@@ -89,17 +89,13 @@ std::string AliasStore::Require(std::string_view name) {
 
 std::vector<std::pair<std::string, Fields>> AliasStore::ReadAll() {
     const CEncrpyt cipher;
-    std::vector<std::pair<std::string, Fields>> aliases = file_.ReadAllAliases();
-    for (auto& [name, values] : aliases) {
-        for (std::string& value : values) {
-            try {
-                value = cipher.Decrypt(value);
-            } catch (const ConvertError& e) {
-                throw ConvertError("KVR別名[" + Utf8(name) + "]: " + e.what());
-            }
+    return file_.ReadAllAliases([&](const std::string& name, std::string_view stored) {
+        try {
+            return cipher.Decrypt(stored);
+        } catch (const ConvertError& e) {
+            throw ConvertError("KVR別名[" + Utf8(name) + "]: " + e.what());
         }
-    }
-    return aliases;
+    });
 }
 
 Fields AliasStore::ReadStored(const std::string& alias) {

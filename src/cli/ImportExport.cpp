@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "cli/Session.h"
 #include "cli/Text.h"
@@ -214,9 +215,16 @@ int Export(Session& session) {
     // array, which the dump ends in "[]\n}".
     std::string text = json.dump(2);
     text.resize(text.size() - 3);
-    std::set<std::u16string> seen;
+    const std::vector<std::pair<std::string, Fields>> aliases = session.store.ReadAll();
+    // The text goes out in pieces of about this size: it stays small however
+    // many aliases there are.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    text.reserve(kPiece + 4096);
+    std::unordered_set<std::u16string> seen;
+    seen.reserve(aliases.size());
+    const JsonTextWriter writer;
     const char* separator = "\n";
-    for (const auto& [name, values] : session.store.ReadAll()) {
+    for (const auto& [name, values] : aliases) {
         // A repeated header reads the first section's fields: one entry.
         if (!seen.insert(platform::FoldCase(name)).second) {
             Tell(session.io,
@@ -224,13 +232,21 @@ int Export(Session& session) {
                             {Utf8(name)}));
             continue;
         }
-        text += separator;
+        // AliasJson's dump(2), written directly: a value built and dumped per
+        // alias costs more than reading the alias.
+        text.append(separator).append("    {\n      \"name\": ");
         separator = ",\n";
-        const std::string alias = AliasJson(name, values, reveal).dump(2);
-        for (std::size_t line = 0; line < alias.size();) {
-            const std::size_t end = std::min(alias.find('\n', line), alias.size());
-            text.append("    ").append(alias, line, end + 1 - line);
-            line = end + 1;
+        writer.Append(text, name, "      ");
+        for (std::size_t i = 0; i < kFields.size(); ++i) {
+            text.append(",\n      \"").append(kFields[i].jsonName).append("\": ");
+            const std::string& value = values[i];
+            writer.Append(text, i == kPasswordField && !reveal && !value.empty() ? kMask : value,
+                          "      ");
+        }
+        text.append("\n    }");
+        if (text.size() >= kPiece) {
+            session.io.out << text;
+            text.clear();
         }
     }
     text += separator == std::string_view("\n") ? "]\n}\n" : "\n  ]\n}\n";

@@ -1,5 +1,7 @@
 #include "cli/Text.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "cli/AliasStore.h"
@@ -92,6 +94,91 @@ nlohmann::ordered_json TextToJson(std::string_view ansi) {
         hex += kDigits[byte & 0x0F];
     }
     return nlohmann::ordered_json{{"hex", hex}};
+}
+
+namespace {
+
+// A string's JSON as the dump writes it without ensure_ascii: the quote, the
+// backslash and control characters escaped, everything else as it is.
+void AppendJsonString(std::string& out, std::string_view utf8) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += '"';
+    std::size_t plain = 0;  // the start of the run not escaped yet
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') {
+            continue;
+        }
+        out.append(utf8, plain, i - plain);
+        plain = i + 1;
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += "\\u00";
+                out += kDigits[c >> 4];
+                out += kDigits[c & 0x0F];
+                break;
+        }
+    }
+    out.append(utf8, plain, utf8.size() - plain);
+    out += '"';
+}
+
+}  // namespace
+
+JsonTextWriter::JsonTextWriter() {
+    // Every ASCII character but NUL, alone and all together, must read as
+    // itself and be text of the code page.
+    std::string all;
+    asciiIsItself_ = true;
+    for (int c = 1; c < 0x80 && asciiIsItself_; ++c) {
+        const std::string one(1, static_cast<char>(c));
+        asciiIsItself_ = IsCodePageText(one) && Utf8(one) == one;
+        all += one;
+    }
+    asciiIsItself_ = asciiIsItself_ && IsCodePageText(all) && Utf8(all) == all;
+}
+
+void JsonTextWriter::Append(std::string& out, std::string_view ansi,
+                            std::string_view indent) const {
+    const bool ascii = std::all_of(ansi.begin(), ansi.end(), [](char c) {
+        return static_cast<unsigned char>(c) - 1u < 0x7Fu;  // 0x01..0x7F
+    });
+    if (asciiIsItself_ && ascii) {
+        AppendJsonString(out, ansi);
+        return;
+    }
+    if (IsCodePageText(ansi)) {
+        AppendJsonString(out, Utf8(ansi));
+        return;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out.append("{\n").append(indent).append("  \"hex\": \"");
+    for (unsigned char byte : ansi) {
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0x0F];
+    }
+    out.append("\"\n").append(indent).append("}");
 }
 
 std::string TextFromJson(const nlohmann::ordered_json& value, std::string_view what) {

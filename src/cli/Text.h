@@ -39,4 +39,17 @@ nlohmann::ordered_json TextToJson(std::string_view ansi);
 // string the code page cannot store.
 std::string TextFromJson(const nlohmann::ordered_json& value, std::string_view what);
 
+// TextToJson written straight as JSON text, byte for byte as dump(2) writes
+// the value where its lines are indented by `indent`; for many texts at once
+// (the export), without building a JSON value per text. It learns once, on
+// being made, whether ASCII is itself in the code page in force.
+class JsonTextWriter {
+  public:
+    JsonTextWriter();
+    void Append(std::string& out, std::string_view ansi, std::string_view indent) const;
+
+  private:
+    bool asciiIsItself_;
+};
+
 }  // namespace kvr::cli

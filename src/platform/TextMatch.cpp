@@ -9,8 +9,12 @@ IgnoreCaseText::IgnoreCaseText(std::string_view text)
     : text_(text), folded_(FoldCase(text)), ascii_(IsAscii(text)) {}
 
 bool IgnoreCaseText::Matches(std::string_view other) const {
-    // Two ASCII texts compare without decoding; anything else may fold onto
-    // ASCII (the Kelvin sign onto "k"), so it takes the full folding.
+    // The same bytes match at once (the usual case when reading a file's
+    // keys). Two ASCII texts compare without decoding; anything else may fold
+    // onto ASCII (the Kelvin sign onto "k"), so it takes the full folding.
+    if (other == text_) {
+        return true;
+    }
     if (ascii_ && IsAscii(other)) {
         return EqualsIgnoreCase(text_, other);
     }

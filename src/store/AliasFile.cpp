@@ -360,7 +360,7 @@ AliasFields AliasFile::ReadAliasFields(const std::string& alias) {
     return fields;
 }
 
-std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
+std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases(const Decoder& decode) {
     std::string bytes;
     if (!ReadIfThere(*fs_, AliasFilePath(), bytes)) {
         return {};
@@ -371,18 +371,33 @@ std::vector<std::pair<std::string, AliasFields>> AliasFile::ReadAllAliases() {
         platform::ReadProfileSections(bytes, FieldKeys());
     std::unordered_map<std::u16string, const platform::ProfileSection*> first;
     first.reserve(sections.size());
-    for (const platform::ProfileSection& section : sections) {
-        first.emplace(platform::FoldCase(section.name), &section);
+    std::vector<bool> firstOfFolding(sections.size());
+    for (std::size_t s = 0; s < sections.size(); ++s) {
+        firstOfFolding[s] =
+            first.emplace(platform::FoldCase(sections[s].name), &sections[s]).second;
     }
     std::vector<std::string> names = NamesOf(bytes);
     std::vector<std::pair<std::string, AliasFields>> aliases;
     aliases.reserve(names.size());
-    for (std::string& name : names) {
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        std::string& name = names[n];
+        // Usually the n-th name heads the n-th section, the first of its
+        // folding: then that is the section, without folding the name.
+        const platform::ProfileSection* section = nullptr;
+        if (n < sections.size() && firstOfFolding[n] && platform::Trim(name) == sections[n].name) {
+            section = &sections[n];
+        } else if (auto found = first.find(platform::FoldCase(platform::Trim(name)));
+                   found != first.end()) {
+            section = found->second;
+        }
         AliasFields fields;
-        if (auto found = first.find(platform::FoldCase(platform::Trim(name)));
-            found != first.end()) {
-            for (std::size_t i = 0; i < fields.size(); ++i) {
-                fields[i] = FieldText(found->second->values[i]);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::optional<std::string_view> stored =
+                section != nullptr ? section->values[i] : std::nullopt;
+            if (decode) {
+                fields[i] = decode(name, stored ? stored->substr(0, kFieldReadLimit) : "");
+            } else {
+                fields[i] = FieldText(stored);
             }
         }
         aliases.emplace_back(std::move(name), std::move(fields));

@@ -14,6 +14,7 @@
 // message. The file is then left as it was.
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,7 +103,10 @@ class AliasFile {
     AliasFields ReadAliasFields(const std::string& alias);
     // Every listed alias (as ListExistingAliases lists them) with its four
     // stored texts (as ReadAliasFields reads them), from one read of the file.
-    std::vector<std::pair<std::string, AliasFields>> ReadAllAliases();
+    // With `decode`, each text is what decode makes of the alias's stored text
+    // (taken straight from the file's bytes, not copied first).
+    using Decoder = std::function<std::string(const std::string& alias, std::string_view stored)>;
+    std::vector<std::pair<std::string, AliasFields>> ReadAllAliases(const Decoder& decode = {});
     // One rewrite with the bytes of the four WriteAliasField calls in field
     // order; on failure nothing is written. Errors as WriteAliasField.
     void WriteAliasFields(const std::string& alias, const AliasFields& stored);

@@ -1,6 +1,7 @@
 #include "store/Cencrpyt.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "platform/Ascii.h"
@@ -35,6 +36,16 @@ bool ReadItem(std::string_view item, int& number) {
     }
     return true;
 }
+
+// HexDigit of every byte, looked up.
+constexpr std::array<signed char, 256> kHexDigits = [] {
+    std::array<signed char, 256> digits{};
+    for (int c = 0; c < 256; ++c) {
+        digits[static_cast<std::size_t>(c)] =
+            static_cast<signed char>(platform::HexDigit(static_cast<char>(c)));
+    }
+    return digits;
+}();
 
 int ReadHeaderItem(std::string_view item) {
     int number = 0;
@@ -78,18 +89,26 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
     const int valueCount = ReadHeaderItem(part(2, 2)) - kValueOffset;
     const std::string_view body = part(4, std::string_view::npos);
 
-    std::string value;
+    // The header's item has two hex digits at most: never more than 255 bytes.
+    char value[256];
+    size_t length = 0;
     size_t p = 0;
     int skipped = 0;
     for (int i = 0; i < valueCount; ++i) {
-        std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
-        int number = 0;
-        if (!ReadItem(item, number)) {
-            throw ConvertError("'0x" + std::string(item) + "' is not a valid integer value");
+        // Nearly every item is two hex digits; anything else takes the full reading.
+        const int high = p < body.size() ? kHexDigits[static_cast<unsigned char>(body[p])] : -1;
+        const int low =
+            p + 1 < body.size() ? kHexDigits[static_cast<unsigned char>(body[p + 1])] : -1;
+        int number = high * 16 + low;
+        if (high < 0 || low < 0) {
+            std::string_view item = p < body.size() ? body.substr(p, 2) : std::string_view();
+            if (!ReadItem(item, number)) {
+                throw ConvertError("'0x" + std::string(item) + "' is not a valid integer value");
+            }
         }
         // A byte of 0 adds nothing; the item still counts.
         if (char byte = static_cast<char>((number - kValueOffset) & 0xFF); byte != '\0') {
-            value += byte;
+            value[length++] = byte;
         }
         if (skipped < keyCount) {
             ++skipped;
@@ -98,7 +117,7 @@ std::string CEncrpyt::Decrypt(std::string_view stored) const {
             p += 2;
         }
     }
-    return value;
+    return std::string(value, length);
 }
 
 std::string CEncrpyt::ReEncrypt(std::string_view stored, std::string_view value,
