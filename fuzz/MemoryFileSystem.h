@@ -2,7 +2,9 @@
 // A file system held in memory, for fuzzing the file operations over any
 // bytes without touching the disk. Every call succeeds unless the file
 // system's own rules say no (a missing file, a name already taken).
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,10 @@ class MemoryFileSystem : public platform::FileSystem {
         }
         file = Open(path);
         return OpenResult::Ok;
+    }
+    std::int64_t Size(platform::FileHandle file) override {
+        auto found = files.find(open_.at(file));
+        return found == files.end() ? -1 : static_cast<std::int64_t>(found->second.size());
     }
     bool OpenFolder(const std::string& folder, platform::FileHandle& handle) override {
         handle = Open(folder);
@@ -70,7 +76,7 @@ class MemoryFileSystem : public platform::FileSystem {
         }
         return names;
     }
-    std::string FinalPath(const std::string& path) override { return path; }
+    std::optional<std::string> FinalPath(const std::string& path) override { return path; }
     std::int64_t ProcessId() override { return 1; }
     bool ProcessRuns(std::int64_t) override { return true; }
     void Pause(std::chrono::milliseconds) override {}

@@ -41,7 +41,7 @@ Outcome Command(kvr::fuzz::MemoryFileSystem& fs, std::vector<std::string> argume
     call.arguments = std::move(arguments);
     call.flags = std::move(flags);
     kvr::cli::AliasStore store(kFolder, fs);
-    const kvr::cli::RegistryChoice registry{nullptr, "none"};
+    const kvr::cli::RegistryChoice registry{nullptr, "none", {}};
     kvr::cli::Session session{store, call, io, kFolder, registry};
     try {
         FUZZ_CHECK(run(session) == kvr::cli::kDone);
