@@ -5,6 +5,7 @@
 #include <ostream>
 #include <set>
 
+#include "cli/Session.h"
 #include "cli/Text.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -104,7 +105,7 @@ std::string Summary(const ApplyPlan& plan, bool check) {
     return texts::Say(KVR_TEXT("kvrcfg apply", "%1 added, %2 changed, %3 deleted"),
                       {std::to_string(plan.added.size()), std::to_string(plan.changed.size()),
                        std::to_string(plan.deleted.size())}) +
-           (check ? texts::Say(KVR_TEXT("kvrcfg", " (check: nothing written)")) : "");
+           (check ? texts::Say(kCheckWroteNothing) : "");
 }
 
 }  // namespace
@@ -167,9 +168,8 @@ int Apply(AliasStore& store, const std::vector<DeclaredAlias>& declared,
     constexpr int kAttempts = 100;
     for (int attempt = 0;; ++attempt) {
         if (attempt == kAttempts) {
-            throw FileError(
-                "Cannot create file " + store.Path() + "\n" +
-                texts::Say(KVR_TEXT("kvrcfg", "Other programs keep changing %1."), {store.Path()}));
+            throw FileError("Cannot create file " + store.Path() + "\n" +
+                            texts::Say(kKeepsChanging, {store.Path()}));
         }
         const std::string read = ReadBytes(store);
         plan = PlanApply(ReadCurrent(store), declared, options.prune);

@@ -38,6 +38,9 @@ namespace kvr::cli {
 
 namespace {
 
+constexpr SourceText kCannotOpenFolder = KVR_TEXT("kvrcfg", "Cannot open folder %1");
+constexpr SourceText kThePassword = KVR_TEXT("kvrcfg", "the password");
+
 // The work directory, absolute and ending in the path separator.
 std::string WorkDirectory(const std::string& dir) {
     if (dir.empty()) {
@@ -46,12 +49,12 @@ std::string WorkDirectory(const std::string& dir) {
     std::error_code error;
     std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(dir), error);
     if (error) {
-        throw FileError(texts::Say(KVR_TEXT("kvrcfg", "Cannot open folder %1"), {dir}));
+        throw FileError(texts::Say(kCannotOpenFolder, {dir}));
     }
     // A typo must not read as an empty alias file: list and export would
     // answer with nothing, as if that were all.
     if (!std::filesystem::is_directory(path, error)) {
-        throw FileError(texts::Say(KVR_TEXT("kvrcfg", "Cannot open folder %1"), {dir}));
+        throw FileError(texts::Say(kCannotOpenFolder, {dir}));
     }
     std::string text = path.lexically_normal().string();
     while (text.size() > 1 && text.back() == platform::PathSeparator()) {
@@ -119,7 +122,7 @@ std::string ReadPassword(const Invocation& call, Io& io) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        return FromTerminal(line, texts::Say(KVR_TEXT("kvrcfg", "the password")));
+        return FromTerminal(line, texts::Say(kThePassword));
     }
     std::optional<std::string> typed =
         io.readSecret(Message(texts::Say(KVR_TEXT("kvrcfg", "Password: "))));
@@ -127,7 +130,7 @@ std::string ReadPassword(const Invocation& call, Io& io) {
         throw UsageError(texts::Say(
             KVR_TEXT("kvrcfg", "--password-prompt: no terminal to ask on (use --password-stdin)")));
     }
-    return FromTerminal(*typed, texts::Say(KVR_TEXT("kvrcfg", "the password")));
+    return FromTerminal(*typed, texts::Say(kThePassword));
 }
 
 int Set(Session& session) {
@@ -180,9 +183,8 @@ int Set(Session& session) {
             return kDone;
         }
     }
-    throw FileError(
-        "Cannot create file " + store.Path() + "\n" +
-        texts::Say(KVR_TEXT("kvrcfg", "Other programs keep changing %1."), {store.Path()}));
+    throw FileError("Cannot create file " + store.Path() + "\n" +
+                    texts::Say(kKeepsChanging, {store.Path()}));
 }
 
 int Rename(Session& session) {

@@ -20,6 +20,9 @@ namespace kvr::cli {
 
 namespace {
 
+constexpr SourceText kNotAnArray =
+    KVR_TEXT("kvrcfg import", "%1: the aliases must be a JSON array");
+
 // "line L, column C" of a byte offset; columns count UTF-8 characters.
 std::string Where(std::string_view bytes, std::size_t offset) {
     offset = std::min(offset, bytes.size());
@@ -91,8 +94,7 @@ Json ParseJson(std::string_view bytes, const std::string& source) {
 const Json& AliasList(const Json& json, const std::string& source, bool& masked) {
     if (!json.is_object()) {
         if (!json.is_array()) {
-            throw Refusal(texts::Say(
-                KVR_TEXT("kvrcfg import", "%1: the aliases must be a JSON array"), {source}));
+            throw Refusal(texts::Say(kNotAnArray, {source}));
         }
         return json;
     }
@@ -107,8 +109,7 @@ const Json& AliasList(const Json& json, const std::string& source, bool& masked)
         throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1: no \"aliases\""), {source}));
     }
     if (!json["aliases"].is_array()) {
-        throw Refusal(texts::Say(KVR_TEXT("kvrcfg import", "%1: the aliases must be a JSON array"),
-                                 {source}));
+        throw Refusal(texts::Say(kNotAnArray, {source}));
     }
     return json["aliases"];
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/Session.h"
 #include "cli/Text.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
@@ -16,6 +17,9 @@
 namespace kvr::cli {
 
 namespace {
+
+constexpr SourceText kNotText =
+    KVR_TEXT("kvrcfg recode", "%1: not text in code page %2; nothing written");
 
 // The code page in force for a while, then the one before.
 class CodePageInForce : platform::CodePageRestorer {
@@ -99,11 +103,10 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
             piece.size = name->size();
             piece.alias = pieces.size();
             if (!IsCodePageText(*name)) {
-                throw Refusal(texts::Say(
-                    KVR_TEXT("kvrcfg recode", "%1: not text in code page %2; nothing written"),
-                    {"KVR別名[" + Utf8(*name) + "] " +
-                         texts::Say(KVR_TEXT("kvrcfg recode", "name")),
-                     options.from}));
+                throw Refusal(
+                    texts::Say(kNotText, {"KVR別名[" + Utf8(*name) + "] " +
+                                              texts::Say(KVR_TEXT("kvrcfg recode", "name")),
+                                          options.from}));
             }
             piece.text = platform::AnsiToUnicode(*name);
             section = pieces.size();
@@ -133,9 +136,7 @@ Recoded RecodeAliasBytes(std::string_view bytes, const RecodeOptions& options) {
             continue;  // unreadable before, unreadable after: left as it is
         }
         if (!IsCodePageText(plain)) {
-            throw Refusal(texts::Say(
-                KVR_TEXT("kvrcfg recode", "%1: not text in code page %2; nothing written"),
-                {where(piece), options.from}));
+            throw Refusal(texts::Say(kNotText, {where(piece), options.from}));
         }
         piece.text = platform::AnsiToUnicode(plain);
         pieces.push_back(std::move(piece));
@@ -234,7 +235,7 @@ int Recode(AliasStore& store, const RecodeOptions& options, Io& io) {
                            {std::to_string(recoded.freshStamps)});
     }
     if (options.check) {
-        text += texts::Say(KVR_TEXT("kvrcfg", " (check: nothing written)"));
+        text += texts::Say(kCheckWroteNothing);
     }
     io.out << Message(text) << '\n';
     return kDone;

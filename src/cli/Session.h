@@ -13,6 +13,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "platform/Registry.h"
+#include "texts/Texts.h"
 
 namespace kvr::cli {
 
@@ -38,6 +39,10 @@ struct Session {
     const std::string& workDir;  // absolute, ending in the path separator
     const RegistryChoice& registry;
 };
+
+// Texts several commands say.
+inline constexpr SourceText kKeepsChanging = KVR_TEXT("kvrcfg", "Other programs keep changing %1.");
+inline constexpr SourceText kCheckWroteNothing = KVR_TEXT("kvrcfg", " (check: nothing written)");
 
 // The password as shown unless revealed.
 inline constexpr std::string_view kMask = "*****";

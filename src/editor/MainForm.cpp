@@ -384,8 +384,7 @@ bool MainForm::SaveAlias() {
                                        "Another program has changed alias [%1] since it was "
                                        "loaded. Overwrite its fields with the ones shown?")),
                            {Unicode(sAlias)}),
-                      Tr(KVR_TEXT("MainForm", "Alias changed elsewhere")), Icon::Warning,
-                      DefaultButton::No, Buttons::YesNo);
+                      Tr(kChangedElsewhere), Icon::Warning, DefaultButton::No, Buttons::YesNo);
         if (answer != Answer::Yes) {
             return false;
         }

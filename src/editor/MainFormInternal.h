@@ -13,6 +13,9 @@
 
 namespace kvr {
 
+// The caption of the question before a save over another program's change.
+inline constexpr SourceText kChangedElsewhere = KVR_TEXT("MainForm", "Alias changed elsewhere");
+
 inline std::u16string Unicode(std::string_view ansi) {
     return platform::AnsiToUnicode(ansi);
 }

@@ -146,9 +146,8 @@ void MainForm::ShownAliasGone(const std::optional<std::string>& renamedTo, bool 
             : KVR_TEXT("MainForm",
                        "Another program deleted alias [%1]. Keep the fields typed here as alias "
                        "[%1] again?");
-    Answer answer = view_.Ask(Fill(Tr(question), {alias, newName}),
-                              Tr(KVR_TEXT("MainForm", "Alias changed elsewhere")), Icon::Warning,
-                              DefaultButton::Yes, Buttons::YesNo);
+    Answer answer = view_.Ask(Fill(Tr(question), {alias, newName}), Tr(kChangedElsewhere),
+                              Icon::Warning, DefaultButton::Yes, Buttons::YesNo);
     if (answer != Answer::Yes) {
         ClearAliasFields();
         LoadNode(view_.SelectedNode());
