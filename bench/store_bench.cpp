@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "RunTimes.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "store/AliasFile.h"
@@ -117,56 +118,37 @@ BENCHMARK(BM_ReadAliasFields)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::
 BENCHMARK(BM_FsyncRewrite)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WriteAliasFields)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration (in µs) for the closing ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                micros_[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
+// The targets at 10,000 aliases, times in µs.
+void PrintRatios(const kvr::bench::RunTimes& times) {
+    auto time = [&](const char* name) { return times.Time(std::string(name) + "/10000"); };
+    auto line = [&](const char* what, double us, const char* base, double baseUs, double maxRatio,
+                    double maxUs) {
+        if (us == 0.0) {
+            return;
         }
-    }
-
-    void PrintRatios() const {
-        auto time = [&](const char* name) {
-            auto it = micros_.find(std::string(name) + "/10000");
-            return it == micros_.end() ? 0.0 : it->second;
-        };
-        auto line = [&](const char* what, double us, const char* base, double baseUs,
-                        double maxRatio, double maxUs) {
-            if (us == 0.0) {
-                return;
-            }
-            std::printf("%-20s %9.1f us (target < %.0f us)", what, us, maxUs);
-            if (baseUs > 0.0) {
-                std::printf("  = %.2fx %s (target <= %.0fx)", us / baseUs, base, maxRatio);
-            }
-            std::printf("  %s\n", us <= maxUs && (baseUs == 0.0 || us / baseUs <= maxRatio)
-                                      ? "ok"
-                                      : "MISSED");
-        };
-        std::printf("\nAt 10,000 aliases:\n");
-        line("ReadAliasFields", time("BM_ReadAliasFields"), "reading the bytes",
-             time("BM_ReadFileBytes"), 4, 1000);
-        line("WriteAliasFields", time("BM_WriteAliasFields"), "one fsync'd rewrite",
-             time("BM_FsyncRewrite"), 3, 15000);
-        line("ListAliases", time("BM_ListAliases"), "", 0, 0, 2000);
-    }
-
-  private:
-    std::map<std::string, double> micros_;
-};
+        std::printf("%-20s %9.1f us (target < %.0f us)", what, us, maxUs);
+        if (baseUs > 0.0) {
+            std::printf("  = %.2fx %s (target <= %.0fx)", us / baseUs, base, maxRatio);
+        }
+        std::printf("  %s\n",
+                    us <= maxUs && (baseUs == 0.0 || us / baseUs <= maxRatio) ? "ok" : "MISSED");
+    };
+    std::printf("\nAt 10,000 aliases:\n");
+    line("ReadAliasFields", time("BM_ReadAliasFields"), "reading the bytes",
+         time("BM_ReadFileBytes"), 4, 1000);
+    line("WriteAliasFields", time("BM_WriteAliasFields"), "one fsync'd rewrite",
+         time("BM_FsyncRewrite"), 3, 15000);
+    line("ListAliases", time("BM_ListAliases"), "", 0, 0, 2000);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     kvr::platform::SetAnsiCodePage("windows-950");
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    kvr::bench::RunTimes times;
+    benchmark::RunSpecifiedBenchmarks(&times);
+    PrintRatios(times);
     benchmark::Shutdown();
     return 0;
 }

@@ -365,10 +365,8 @@ RecodeOptions RecodeOptionsOf(const Invocation& call) {
     if (call.Value("--to") == nullptr) {
         throw UsageError(texts::Say(KVR_TEXT("kvrcfg", "recode needs --to CODEPAGE")));
     }
-    const std::string inForce = platform::AnsiCodePage();
-    RecodeOptions options{codePage("--from"), codePage("--to"), call.Has("--check")};
-    platform::SetAnsiCodePage(inForce);
-    return options;
+    const platform::CodePageRestorer inForce;
+    return {codePage("--from"), codePage("--to"), call.Has("--check")};
 }
 
 int TestCommand(Session& session) {
